@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds Zelvanor and runs every test: once in a release build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+extra=()
+[ "${CI:-}" = "true" ] && extra=(-DZELVANOR_WERROR=ON)
+
+for preset in release sanitize; do
+  echo "=== $preset build and tests ==="
+  cmake --preset "$preset" "${extra[@]}" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,61 @@
+// An output that appears under its name only when it is complete: bytes go
+// through a buffer into a temporary file in the destination's directory,
+// and Commit renames it into place. Anything else (an error, an exception
+// unwinding, the destructor) deletes the temporary file, so a failed run
+// leaves no partial file and never replaces an existing one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelvanor::platform {
+
+class OutputFile {
+ public:
+  enum class CommitResult { kDone, kWriteFailed, kRenameFailed };
+
+  OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // Creates the temporary file for `final_path`; false when it cannot be made.
+  bool Create(const std::string& final_path);
+
+  // Appends bytes. A failure is remembered (sticky) and reported by ok()
+  // and Commit; later writes are ignored.
+  void Write(const void* data, std::size_t size);
+
+  // Bytes written so far: the length the file will have.
+  std::uint64_t Position() const { return position_; }
+
+  // Replaces bytes already written, at `offset` (the final header rewrite).
+  void WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+
+  bool ok() const { return ok_; }
+
+  // Flushes, closes and renames the file into place.
+  CommitResult Commit();
+
+  // Closes and deletes the temporary file (also done by the destructor).
+  void Discard();
+
+  const std::string& final_path() const { return final_path_; }
+
+ private:
+  void Flush();
+
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+  std::string final_path_;
+  std::string temp_path_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t position_ = 0;
+  std::uint64_t flushed_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace zelvanor::platform

@@ -1,0 +1,26 @@
+// Both "/" and "\" separate directories in the paths that users type (sets
+// are shared between systems); where the program adds a separator it adds
+// the native one.
+#pragma once
+
+#include <string>
+
+namespace zelvanor::platform {
+
+#ifdef _WIN32
+inline constexpr char kNativeSeparator = '\\';
+#else
+inline constexpr char kNativeSeparator = '/';
+#endif
+
+inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Index of the last separator in `path`, or std::string::npos.
+inline std::size_t LastSeparator(const std::string& path) {
+  return path.find_last_of("/\\");
+}
+
+// Paths are held to this many characters; longer ones are refused.
+inline constexpr std::size_t kMaxPathLength = 255;
+
+}  // namespace zelvanor::platform

@@ -1,0 +1,102 @@
+// Bounds-checked reading of little-endian fields out of a byte span.
+// Failure is sticky: a record's fields can be read in a row and checked
+// once; a failed read yields zeros and never touches memory outside the span.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace zelvanor {
+
+using FourCC = std::array<char, 4>;
+
+inline std::uint16_t LoadU16le(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+inline std::uint32_t LoadU32le(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+inline void StoreU32le(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+  at[2] = static_cast<std::uint8_t>(value >> 16);
+  at[3] = static_cast<std::uint8_t>(value >> 24);
+}
+inline bool IsFourCC(std::span<const std::uint8_t> bytes, const char (&id)[5]) {
+  return bytes.size() >= 4 && bytes[0] == static_cast<std::uint8_t>(id[0]) &&
+         bytes[1] == static_cast<std::uint8_t>(id[1]) &&
+         bytes[2] == static_cast<std::uint8_t>(id[2]) &&
+         bytes[3] == static_cast<std::uint8_t>(id[3]);
+}
+
+class ByteReader {
+ public:
+  explicit ByteReader(std::span<const std::uint8_t> bytes, std::size_t offset = 0)
+      : bytes_(bytes), offset_(offset <= bytes.size() ? offset : bytes.size()),
+        ok_(offset <= bytes.size()) {}
+
+  bool ok() const { return ok_; }
+  std::size_t offset() const { return offset_; }
+  std::size_t remaining() const { return bytes_.size() - offset_; }
+  bool AtEnd() const { return offset_ >= bytes_.size(); }
+
+  std::uint16_t U16() {
+    if (!Require(2)) return 0;
+    const std::uint16_t value = LoadU16le(bytes_.data() + offset_);
+    offset_ += 2;
+    return value;
+  }
+
+  std::uint32_t U32() {
+    if (!Require(4)) return 0;
+    const std::uint32_t value = LoadU32le(bytes_.data() + offset_);
+    offset_ += 4;
+    return value;
+  }
+
+  FourCC Id() {
+    FourCC id{0, 0, 0, 0};
+    if (!Require(4)) return id;
+    for (std::size_t i = 0; i < 4; ++i) id[i] = static_cast<char>(bytes_[offset_ + i]);
+    offset_ += 4;
+    return id;
+  }
+
+  // The next n bytes; an empty span (and failure) when fewer remain.
+  std::span<const std::uint8_t> Bytes(std::size_t n) {
+    if (!Require(n)) return {};
+    auto view = bytes_.subspan(offset_, n);
+    offset_ += n;
+    return view;
+  }
+
+  // Up to n bytes: what remains when fewer do (no failure).
+  std::span<const std::uint8_t> BytesUpTo(std::size_t n) {
+    const std::size_t take = n < remaining() ? n : remaining();
+    auto view = bytes_.subspan(offset_, take);
+    offset_ += take;
+    return view;
+  }
+
+  void Skip(std::size_t n) {
+    if (Require(n)) offset_ += n;
+  }
+
+ private:
+  bool Require(std::size_t n) {
+    if (!ok_ || n > remaining()) {
+      ok_ = false;
+      return false;
+    }
+    return true;
+  }
+
+  std::span<const std::uint8_t> bytes_;
+  std::size_t offset_;
+  bool ok_;
+};
+
+}  // namespace zelvanor

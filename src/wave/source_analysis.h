@@ -1,0 +1,50 @@
+// What the chunk analysis learns about one source. References are byte
+// ranges inside the SourceImage (valid until the next load); the rest are
+// numbers. A fresh SourceAnalysis is the reset state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "driver/settings.h"
+
+namespace zelvanor {
+
+struct ByteRange {
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+
+struct FrameLayout {
+  int bytes_per_sample = 0;  // 2 or 3
+  int channels = 0;          // 1 to 4
+  int bytes_per_frame = 0;   // their product
+};
+
+inline constexpr int kCueSlots = 100;
+
+struct CueSlot {
+  std::optional<ByteRange> label_text;  // text of the labl sub-chunk, without its zero
+  std::optional<ByteRange> note_text;   // text of the note sub-chunk, without its zero
+  std::optional<ByteRange> cue_point;   // the 24-byte record in the cue chunk
+  std::optional<ByteRange> ltxt;        // the ltxt sub-chunk body, from its dwName
+};
+
+struct SourceAnalysis {
+  std::optional<ByteRange> format;  // body of the last fmt chunk
+  FrameLayout layout;               // valid while `format` is set
+  std::uint32_t sample_rate = 0;
+  std::optional<ByteRange> data;    // body of the last data chunk
+  std::int32_t frame_count = 0;
+  std::array<CueSlot, kCueSlots> cues{};
+  std::int32_t cue_count = 0;
+  std::uint32_t loop_end = 0;
+  std::uint32_t release_start = 0;
+  std::uint32_t removed_first = 0;  // frames removed_first .. removed_limit-1 may be cut
+  std::uint32_t removed_limit = 0;
+};
+
+}  // namespace zelvanor

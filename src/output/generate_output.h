@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "driver/settings.h"
+#include "wave/source_analysis.h"
+
+namespace zelvanor {
+
+// Writes the retuned WAVE file for one analysed source at
+// `destination_path`. The file appears only when complete; every failure
+// throws RunError and leaves nothing under the destination name.
+void GenerateOutput(const std::string& source_path, const std::string& destination_path,
+                    double tuning_factor, std::span<const std::uint8_t> image,
+                    const SourceAnalysis& analysis, const Settings& settings);
+
+}  // namespace zelvanor

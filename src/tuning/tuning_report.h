@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace zelvanor {
+
+// Writes the HTML page that describes the temperament named by `request`
+// (the detune argument) at `destination` ("tuning.html" inside it when it
+// ends in a separator). Returns when the page is written (the run then ends
+// with exit code 0); failures throw RunError.
+void WriteTuningReport(const std::string& request, const std::string& destination,
+                       const std::string& executable_path);
+
+}  // namespace zelvanor

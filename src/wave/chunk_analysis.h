@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "driver/settings.h"
+#include "wave/source_analysis.h"
+
+namespace zelvanor {
+
+// Checks that `image` is a RIFF/WAVE file, walks its chunks once, describes
+// them at the higher verbosities and records what the output needs.
+// Nothing (after a message) when the image is not RIFF/WAVE: the source is
+// skipped. Format and consistency errors throw RunError (exit code 99).
+// `path` is used only in messages.
+std::optional<SourceAnalysis> AnalyseSource(const std::string& path,
+                                            std::span<const std::uint8_t> image,
+                                            const Settings& settings);
+
+// Prints the sample values of the frames around `frame` (verbosity 5).
+void DumpFrameNeighbourhood(const std::string& name, std::int32_t frame,
+                            std::span<const std::uint8_t> image, const SourceAnalysis& analysis);
+
+}  // namespace zelvanor

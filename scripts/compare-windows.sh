@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Retunes the same pipes with the Linux build and with the Windows build
+# (under Wine) and checks that both systems give the same results: the same
+# exit code, the same output files byte for byte, and the same standard
+# output after the banner once paths are written alike.
+#
+#   scripts/compare-windows.sh [LINUX_BUILD_DIR [WINDOWS_BUILD_DIR [PIPES_DIR]]]
+#
+# Defaults: build/release, build/windows and the example pipes, made by the
+# Linux build's generator. Exit code 77 (a skipped test for ctest) when a
+# build is missing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+linux_build=$(cd "${1:-$root/build/release}" 2>/dev/null && pwd) || linux_build=""
+windows_build=$(cd "${2:-$root/build/windows}" 2>/dev/null && pwd) || windows_build=""
+linux_exe=$linux_build/zelvanor
+windows_exe=$windows_build/zelvanor.exe
+for program in "$linux_exe" "$windows_exe"; do
+  if [ ! -f "$program" ]; then
+    echo "compare-windows: $program not built; nothing compared"
+    exit 77
+  fi
+done
+wine_run=$root/cmake/wine-run.sh
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelvanor-compare.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+pipes=$work/pipes
+mkdir -p "$pipes"
+if [ -n "${3:-}" ]; then
+  cp "$3"/*.wav "$pipes"/
+else
+  "$linux_build/zelvanor_example_pipes" "$pipes" >/dev/null
+fi
+
+# The Windows program sees the same directories through Wine's drive Z:,
+# which maps the Linux root: /tmp/x becomes Z:\tmp\x.
+windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
+
+# Standard output without the banner, the line ends made LF, and the paths
+# of the pipes, the destination and the program's directory (as either
+# system spells them) replaced by names, followed by "/" where a separator
+# followed. What remains must be the same text on both systems.
+normalize() {  # file, destination, program directory, system
+  local line directory token native separator
+  local -a directories=("$pipes" "$2" "$3") tokens=("<PIPES>" "<DESTINATION>" "<PROGRAM>")
+  tail -n +2 "$1" | while IFS= read -r line || [ -n "$line" ]; do
+    line=${line%$'\r'}
+    for i in 0 1 2; do
+      directory=${directories[$i]} token=${tokens[$i]}
+      if [ "$4" = windows ]; then native=$(windows_path "$directory") separator='\'; else native=$directory separator=/; fi
+      line=${line//"$native$separator"/"$token/"}
+      line=${line//"$native"/"$token"}
+    done
+    printf '%s\n' "$line"
+  done
+}
+
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+# name | detune argument | options | destination spelled with a trailing separator?
+cases=(
+  "factor|1.5|Q=0 V=5|yes"
+  "factor-down|0.8909|Q=1 V=5|no"
+  "cents|+100|V=5|no"
+  "cents-down|-35.5|Q=1 X V=5|yes"
+  "temperament|Meantone_quarter_comma|T=Equal V=5|yes"
+  "temperament-offset|Pythagorean+2.5|O=1 V=3|no"
+  "tuning-page|Meantone_quarter_comma|H V=2|no"
+)
+for case in "${cases[@]}"; do
+  IFS='|' read -r name detune options trailing <<<"$case"
+  read -r -a option_words <<<"$options"
+  linux_out=$work/linux/$name
+  windows_out=$work/windows/$name
+  mkdir -p "$linux_out" "$windows_out"
+  linux_destination=$linux_out windows_destination=$(windows_path "$windows_out")
+  if [ "$trailing" = yes ]; then linux_destination+=/ windows_destination+='\'; fi
+
+  # Both run in an empty directory, so both read the list file that the
+  # build put beside the program.
+  linux_code=0 windows_code=0
+  (cd "$work" && "$linux_exe" "$pipes/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
+    >"$work/$name.linux.txt" || linux_code=$?
+  (cd "$work" && "$wine_run" "$windows_exe" "$(windows_path "$pipes")\\*.wav" "$windows_destination" \
+    "$detune" "${option_words[@]}") >"$work/$name.windows.txt" || windows_code=$?
+
+  [ "$linux_code" = "$windows_code" ] || fail "$name: exit code $linux_code on Linux, $windows_code on Windows"
+  normalize "$work/$name.linux.txt" "$linux_out" "$linux_build" linux >"$work/$name.linux.norm"
+  normalize "$work/$name.windows.txt" "$windows_out" "$windows_build" windows >"$work/$name.windows.norm"
+  diff -u --label linux --label windows "$work/$name.linux.norm" "$work/$name.windows.norm" | head -40 || true
+  cmp -s "$work/$name.linux.norm" "$work/$name.windows.norm" || fail "$name: standard output differs"
+
+  mapfile -t linux_files < <(cd "$linux_out" && ls -A)
+  mapfile -t windows_files < <(cd "$windows_out" && ls -A)
+  [ "${linux_files[*]}" = "${windows_files[*]}" ] ||
+    fail "$name: files [${linux_files[*]}] on Linux, [${windows_files[*]}] on Windows"
+  file_count=0
+  for file in "${linux_files[@]}"; do
+    [ -f "$windows_out/$file" ] || continue
+    cmp -s "$linux_out/$file" "$windows_out/$file" || fail "$name: $file differs"
+    file_count=$((file_count + 1))
+  done
+  echo "$name: exit $linux_code, $file_count files, $(wc -l <"$work/$name.linux.norm") lines of output compared"
+done
+
+if [ "$failures" -gt 0 ]; then
+  echo "compare-windows: $failures differences between Linux and Windows"
+  exit 1
+fi
+echo "compare-windows: Linux and Windows agree"

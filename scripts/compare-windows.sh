@@ -67,7 +67,7 @@ cases=(
   "cents-down|-35.5|Q=1 X V=5|yes"
   "temperament|Meantone_quarter_comma|T=Equal V=5|yes"
   "temperament-offset|Pythagorean+2.5|O=1 V=3|no"
-  "tuning-page|Meantone_quarter_comma|H V=2|no"
+  "tuning-page|Meantone_quarter_comma|H V=2|yes"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r name detune options trailing <<<"$case"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "run_program.h"
 
 namespace zelvanor::platform {
@@ -25,6 +26,7 @@ class MatchFilesTest : public ::testing::Test {
   ScratchDirectory dir_;
 };
 
+#ifndef _WIN32
 TEST_F(MatchFilesTest, NamesComeInBytewiseOrder) {
   for (const std::string name : {"b.wav", "a.wav", "B.wav", "_x.wav", "\xC3\xA9.wav", "A10.wav",
                                  "A9.wav"}) {
@@ -57,6 +59,29 @@ TEST_F(MatchFilesTest, OnlyRegularFilesAndNoHiddenOnes) {
   EXPECT_EQ(Match("folder.wav"), Names{});
   EXPECT_EQ(Match(".hidden.wav"), (Names{".hidden.wav"}));  // named, not matched by a wildcard
 }
+#else
+// Windows matches by its own rules (FindFirstFileA), the ones Explorer and
+// cmd.exe follow: case does not count, names come in the file system's
+// order (alphabetical, ignoring case, on NTFS), a leading dot is nothing
+// special, and folders are left out.
+TEST_F(MatchFilesTest, WindowsRulesAndOrder) {
+  for (const std::string name : {"b.wav", "A10.wav", "a.wav", "B2.WAV", ".hidden.wav", "036-C.wav",
+                                 "037-C#.wav", "notes.txt"}) {
+    Touch(name);
+  }
+  fs::create_directory(dir_.path() / "folder.wav");
+  EXPECT_EQ(Match("*.wav"),
+            (Names{".hidden.wav", "036-C.wav", "037-C#.wav", "a.wav", "A10.wav", "b.wav", "B2.WAV"}));
+  EXPECT_EQ(Match("03?-*.WAV"), (Names{"036-C.wav", "037-C#.wav"}));
+  EXPECT_EQ(Match("a.wav"), Names{"a.wav"});
+  EXPECT_EQ(Match("A.WAV"), Names{"a.wav"});  // the name as stored, not as typed
+  EXPECT_EQ(Match("folder.wav"), Names{});
+  EXPECT_EQ(Match("*.flac"), Names{});
+  // Both separators work in a pattern.
+  EXPECT_EQ(MatchFiles(dir_.path().string() + "/b*.wav"), (Names{"b.wav", "B2.WAV"}));
+  EXPECT_EQ(MatchFiles(dir_.path().string() + "\\b*.wav"), (Names{"b.wav", "B2.WAV"}));
+}
+#endif
 
 TEST_F(MatchFilesTest, PatternWithoutDirectoryLooksInTheCurrentOne) {
   // The test binary's current directory is unknown; a name no one uses
@@ -69,8 +94,10 @@ TEST_F(MatchFilesTest, PatternWithoutDirectoryLooksInTheCurrentOne) {
 TEST(ExecutablePath, NamesTheRunningProgram) {
   const std::string path = ExecutablePath("fallback");
   ASSERT_FALSE(path.empty());
-#if defined(__linux__) || defined(__APPLE__)
+  EXPECT_TRUE(IsRegularFile(path)) << path;
+  EXPECT_EQ(fs::path(path).stem().string(), "zelvanor_tests") << path;
   EXPECT_TRUE(fs::path(path).is_absolute()) << path;
+#if defined(__linux__) || defined(__APPLE__)
   EXPECT_TRUE(fs::equivalent(path, "/proc/self/exe") || !fs::exists("/proc/self/exe")) << path;
 #endif
 }

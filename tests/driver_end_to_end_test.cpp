@@ -8,6 +8,7 @@
 
 #include "driver/settings.h"
 #include "output/generate_output.h"
+#include "platform/path_separators.h"
 #include "run_program.h"
 #include "wave/chunk_analysis.h"
 #include "wave_builder.h"
@@ -22,6 +23,8 @@ const std::string kUsage =
     "optional_parameters\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 const std::string kOutOfRange = "Should be in range 0.5 <= detune <= 2.0\n";
+// What the program puts between a destination and a file name.
+const std::string kSep(1, platform::kNativeSeparator);
 
 std::string HelpBlock() {
   const auto entry = [](const std::string& option, const std::string& text) {
@@ -186,7 +189,7 @@ TEST_F(DriverEndToEnd, OverlongPathsAreRefusedNotCut) {
   // Each part fits, the joined path does not.
   const std::string destination(247, 'd');
   run = Run({"*.wav", destination, "1"});
-  EXPECT_EQ(run.output, "Path longer than 255 characters: " + destination + "/pipe.wav\n");
+  EXPECT_EQ(run.output, "Path longer than 255 characters: " + destination + kSep + "pipe.wav\n");
   EXPECT_EQ(run.exit_code, 1);
 }
 
@@ -205,9 +208,9 @@ TEST_F(DriverEndToEnd, NonRiffSourceIsSkippedAndTheNextOneProcessed) {
   MakeOutputDirectory();
   const ZelvanorRun run = Run({"*.wav", "out", "1"});
   EXPECT_EQ(run.output,
-            "Tune a.wav to out/a.wav by factor 1.000000\n"
+            "Tune a.wav to out" + kSep + "a.wav by factor 1.000000\n"
             "b.wav is not a RIFF-file\n"
-            "Tune c.wav to out/c.wav by factor 1.000000\n");
+            "Tune c.wav to out" + kSep + "c.wav by factor 1.000000\n");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(ListDirectory(At("out")), (std::vector<std::string>{"a.wav", "c.wav"}));
 }
@@ -217,9 +220,9 @@ TEST_F(DriverEndToEnd, DestinationWithOrWithoutSeparatorGivesTheSamePath) {
   fs::create_directory(At("in"));
   WriteFile(At("in/036-C.wav"), SmallPipe());
   MakeOutputDirectory();
-  for (const std::string destination : {"out", "out/"}) {
+  for (const std::string& destination : {std::string("out"), "out" + kSep}) {
     const ZelvanorRun run = Run({"in/*.wav", destination, "+0"});
-    EXPECT_EQ(run.output, "Tune in/036-C.wav to out/036-C.wav by factor 1.000000\n");
+    EXPECT_EQ(run.output, "Tune in/036-C.wav to out" + kSep + "036-C.wav by factor 1.000000\n");
     EXPECT_EQ(run.exit_code, 0);
   }
   EXPECT_EQ(ListDirectory(At("out")), (std::vector<std::string>{"036-C.wav"}));

@@ -27,7 +27,15 @@
 #include <system_error>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -139,21 +147,71 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   return result;
 }
 #else
-// Windows: through the command processor, with standard output sent to a
-// file beside the working directory.
+// Windows: CreateProcess with a command line quoted by the C runtime's
+// rules (no command processor in between, so no word is reinterpreted),
+// standard output read from a pipe.
+inline std::string QuotedForCommandLine(const std::string& word) {
+  if (!word.empty() && word.find_first_of(" \t\n\v\"") == std::string::npos) return word;
+  // Backslashes are literal except before a quote: there they double, and
+  // the quote gets one more.
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : word) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                                 const std::filesystem::path& working_directory) {
-  const auto quoted = [](const std::string& word) { return "\"" + word + "\""; };
-  const std::filesystem::path capture = working_directory.parent_path() /
-                                        (working_directory.filename().string() + ".stdout");
-  std::string command = "cd /d " + quoted(working_directory.string()) + " && " + quoted(program);
-  for (const std::string& argument : arguments) command += " " + quoted(argument);
-  command += " > " + quoted(capture.string());
   ProgramResult result;
-  result.exit_code = std::system(quoted(command).c_str());
-  const std::vector<std::uint8_t> bytes = ReadFile(capture);
-  result.output.assign(bytes.begin(), bytes.end());
-  std::filesystem::remove(capture);
+  std::string command_line = QuotedForCommandLine(program);
+  for (const std::string& argument : arguments) {
+    command_line += ' ';
+    command_line += QuotedForCommandLine(argument);
+  }
+
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!::CreatePipe(&read_end, &write_end, &inheritable, 0)) {
+    ADD_FAILURE() << "CreatePipe failed";
+    return result;
+  }
+  ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = write_end;
+  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  const std::string directory = working_directory.string();
+  const BOOL started = ::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, directory.c_str(), &startup, &process);
+  ::CloseHandle(write_end);  // the child holds the only write end now
+  if (!started) {
+    ::CloseHandle(read_end);
+    ADD_FAILURE() << "CreateProcess failed for " << program << ": error " << ::GetLastError();
+    return result;
+  }
+  char block[4096];
+  DWORD got = 0;
+  while (::ReadFile(read_end, block, sizeof block, &got, nullptr) && got > 0) result.output.append(block, got);
+  ::CloseHandle(read_end);
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exit_code = 0;
+  ::GetExitCodeProcess(process.hProcess, &exit_code);
+  result.exit_code = static_cast<int>(exit_code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
   return result;
 }
 #endif
@@ -171,10 +229,27 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
   const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory);
   ZelvanorRun result;
   result.exit_code = run.exit_code;
-  const std::size_t line_end = run.output.find('\n');
-  const std::size_t split = line_end == std::string::npos ? run.output.size() : line_end + 1;
-  result.banner = run.output.substr(0, split);
-  result.output = run.output.substr(split);
+#ifdef _WIN32
+  // Standard output is a text stream on Windows: every line ends in CR LF.
+  // Taken back to LF, the text must be the same as on any other system.
+  std::string output;
+  for (std::size_t i = 0; i < run.output.size(); ++i) {
+    const char c = run.output[i];
+    if (c == '\r' && i + 1 < run.output.size() && run.output[i + 1] == '\n') {
+      output += '\n';
+      ++i;
+      continue;
+    }
+    EXPECT_NE(c, '\n') << "a line end without CR in: " << run.output;
+    output += c;
+  }
+#else
+  const std::string& output = run.output;
+#endif
+  const std::size_t line_end = output.find('\n');
+  const std::size_t split = line_end == std::string::npos ? output.size() : line_end + 1;
+  result.banner = output.substr(0, split);
+  result.output = output.substr(split);
   EXPECT_EQ(result.banner.rfind("Zelvanor Vers 2.01", 0), 0u) << "no banner in: " << run.output;
   return result;
 }

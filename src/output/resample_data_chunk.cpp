@@ -9,12 +9,12 @@
 #include "output/output_limits.h"
 #include "output/sample_saturation.h"
 #include "wave/byte_reader.h"
+#include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
 
 namespace zelvanor {
 namespace {
 
-constexpr int kMaxChannels = 4;
 constexpr int kMaxFrameBytes = 3 * kMaxChannels;
 
 // What the frame loop needs, fixed before the first frame.

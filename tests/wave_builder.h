@@ -152,6 +152,7 @@ inline Bytes Chunk(const std::string& id, const Bytes& body,
 inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std::string& text,
                           bool terminate = true) {
   Bytes body;
+  body.reserve(4 + text.size() + 1);  // also keeps GCC 12's -Wstringop-overflow from a false alarm
   PutU32(body, cue_id);
   body.insert(body.end(), text.begin(), text.end());
   if (terminate) body.push_back(0);

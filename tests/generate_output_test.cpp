@@ -61,18 +61,6 @@ TEST(GenerateOutput, FatalErrorKeepsTheExistingFileAndLeavesNoTemporary) {
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "old");
 }
 
-TEST(GenerateOutput, UncreatableFileEndsWithExitCodeOne) {
-  ScratchDirectory dir;
-  try {
-    Generate(PipeSource(), dir.path() / "missing" / "new.wav", 1.0);
-    FAIL() << "no error";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.exit_code(), 1);
-    EXPECT_EQ(error.message(), "can't create new file " + (dir.path() / "missing" / "new.wav").string() + "\n");
-  }
-  EXPECT_TRUE(ListDirectory(dir.path()).empty());
-}
-
 #ifndef _WIN32
 // Runs in a child process: files may not grow beyond 8 KB there, as on a
 // full disk. Ends the process with the code main would return.

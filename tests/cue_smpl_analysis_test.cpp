@@ -47,7 +47,7 @@ TEST(CueChunk, TooShortForItsCountOrCutOff) {
   const AnalysisOutcome cut = AnalyseImage(image, 0);
   EXPECT_EQ(cut.exit_code, 99);
   EXPECT_EQ(cut.output,
-            "Warning: chunk \"cue \" declares 52 bytes but only 30 are left in the file; cut at the end of the file\n"
+            "Warning: pipe.wav: chunk \"cue \" declares 52 bytes but only 30 are left in the file; cut at the end of the file\n"
             "fatal error - size of cue chunk\n");
 }
 
@@ -162,7 +162,7 @@ TEST(SmplChunk, NegativeLoopCountMeansNoLoops) {
 TEST(SmplChunk, RefusesAChunkShorterThanItsHeader) {
   const AnalysisOutcome outcome = AnalyseImage(Pipe().Unknown("smpl", Bytes(35, 0)).Build(), 3);
   EXPECT_EQ(outcome.exit_code, 99);
-  EXPECT_EQ(ChunkLines(outcome), "fatal error: smpl chunk of 35 bytes is too short for its 36-byte header\n");
+  EXPECT_EQ(ChunkLines(outcome), "fatal error: pipe.wav: smpl chunk of 35 bytes is too short for its 36-byte header\n");
 }
 
 }  // namespace

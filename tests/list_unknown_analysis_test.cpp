@@ -71,7 +71,7 @@ TEST(AdtlList, TextWithoutItsZeroEndsWithItsSubChunk) {
   EXPECT_EQ(TextAt(image, outcome.result->cues[2].label_text), "Hold");
   EXPECT_EQ(Lines(outcome),
             "Associated Data Chunk LIST of size 20\n"
-            "Warning: labl text of cue point 2 has no terminating zero; it ends with its sub-chunk\n"
+            "Warning: pipe.wav: labl text of cue point 2 has no terminating zero; it ends with its sub-chunk\n"
             "  LABEL  2 \"Hold\"\n"
             "1 cue-points:\n"
             "  CUE POINT 2 POS 5 data Offset=5\n");
@@ -92,9 +92,9 @@ TEST(AdtlList, SubChunksTooShortForTheirFieldsAreIgnored) {
   EXPECT_EQ(outcome.result->cue_count, 0);
   EXPECT_EQ(Lines(outcome),
             "Associated Data Chunk LIST of size 50\n"
-            "Warning: labl sub-chunk of 2 bytes has no cue point id; ignored\n"
-            "Warning: note sub-chunk of 0 bytes has no cue point id; ignored\n"
-            "Warning: ltxt sub-chunk of 19 bytes is shorter than its 20-byte fixed part; ignored\n");
+            "Warning: pipe.wav: labl sub-chunk of 2 bytes has no cue point id; ignored\n"
+            "Warning: pipe.wav: note sub-chunk of 0 bytes has no cue point id; ignored\n"
+            "Warning: pipe.wav: ltxt sub-chunk of 19 bytes is shorter than its 20-byte fixed part; ignored\n");
 }
 
 TEST(AdtlList, SubChunkPastItsListIsCutAtTheListsEnd) {
@@ -106,7 +106,7 @@ TEST(AdtlList, SubChunkPastItsListIsCutAtTheListsEnd) {
   EXPECT_TRUE(outcome.result->cues[3].cue_point);  // the walk went on behind the LIST
   EXPECT_EQ(Lines(outcome),
             "Associated Data Chunk LIST of size 20\n"
-            "Warning: sub-chunk \"labl\" declares 40 bytes but only 8 are left in its LIST; cut at the end of"
+            "Warning: pipe.wav: sub-chunk \"labl\" declares 40 bytes but only 8 are left in its LIST; cut at the end of"
             " the LIST\n"
             "  LABEL  3 \"Ab\"\n"
             "1 cue-points:\n"
@@ -118,7 +118,7 @@ TEST(AdtlList, BytesTooFewForASubChunkHeaderAreIgnored) {
   const AnalysisOutcome outcome = AnalyseImage(image, 0);
   ASSERT_TRUE(outcome.result);
   EXPECT_TRUE(outcome.result->cues[1].label_text);
-  EXPECT_EQ(outcome.output, "Warning: 2 bytes at the end of a LIST are too few for a sub-chunk header; ignored\n");
+  EXPECT_EQ(outcome.output, "Warning: pipe.wav: 2 bytes at the end of a LIST are too few for a sub-chunk header; ignored\n");
 }
 
 TEST(OtherList, IsDescribedNotLookedInto) {
@@ -160,7 +160,7 @@ TEST(UnknownChunk, CutOffChunkIsDumpedAsFarAsItGoes) {
   const AnalysisOutcome outcome = AnalyseImage(image, 4);
   ASSERT_TRUE(outcome.result);
   EXPECT_EQ(Lines(outcome),
-            "Warning: chunk \"junk\" declares 9 bytes but only 4 are left in the file; cut at the end of the file\n"
+            "Warning: pipe.wav: chunk \"junk\" declares 9 bytes but only 4 are left in the file; cut at the end of the file\n"
             "Unknown chunk \"junk\" of size 9 - simple copying"
             "\n    61 62 63 00 " + Repeat("   ", 12) + "abc.\n");
 }

@@ -10,11 +10,36 @@
 #include <cstring>
 
 #include "platform/path_separators.h"
+#include "platform/posix/interrupt_cleanup.h"
 
 namespace zelvanor::platform {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
+constexpr char kTemporarySuffix[] = ".zelvanor-XXXXXX";
+// The longest file name common file systems take.
+constexpr std::size_t kMaxNameLength = 255;
+
+// "NAME.zelvanor-XXXXXX" beside the destination tells a user who finds a
+// leftover (after a power cut, say) what it was; a name too long for that
+// gets an anonymous temporary in the same directory.
+std::string TemporaryPattern(const std::string& final_path) {
+  const std::size_t separator = LastSeparator(final_path);
+  const std::size_t name_length =
+      separator == std::string::npos ? final_path.size() : final_path.size() - separator - 1;
+  if (name_length + sizeof kTemporarySuffix - 1 <= kMaxNameLength) {
+    return final_path + kTemporarySuffix;
+  }
+  const std::string directory =
+      separator == std::string::npos ? std::string() : final_path.substr(0, separator + 1);
+  return directory + kTemporarySuffix;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
 
 bool WriteFully(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
@@ -43,6 +68,7 @@ bool PwriteFully(int fd, const std::uint8_t* data, std::size_t size, std::uint64
 
 struct OutputFile::Handle {
   int fd = -1;
+  int interrupt_ticket = -1;
 };
 
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}
@@ -54,12 +80,15 @@ bool OutputFile::Create(const std::string& final_path) {
   final_path_ = final_path;
   // The temporary lives beside the destination so that the rename stays
   // within one file system. mkstemp gives a name no other run uses.
-  std::string pattern = final_path + ".zelvanor-XXXXXX";
-  int fd = ::mkstemp(pattern.data());
+  std::string pattern = TemporaryPattern(final_path);
+  const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
-  ::fchmod(fd, 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+  // mkstemp makes the file private (0600); the output gets the permissions
+  // any newly created file would get.
+  ::fchmod(fd, 0666 & ~CurrentUmask());
   handle_->fd = fd;
   temp_path_ = pattern;
+  handle_->interrupt_ticket = posix::RememberForInterrupt(temp_path_.c_str());
   buffer_.clear();
   buffer_.reserve(kBufferSize);
   position_ = 0;
@@ -87,7 +116,7 @@ void OutputFile::Write(const void* data, std::size_t size) {
 void OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
   if (!ok_ || handle_->fd < 0) return;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  if (offset + size > position_) {
+  if (offset > position_ || size > position_ - offset) {
     ok_ = false;  // only bytes already written can be replaced
     return;
   }
@@ -123,6 +152,8 @@ OutputFile::CommitResult OutputFile::Commit() {
     return CommitResult::kRenameFailed;
   }
   temp_path_.clear();
+  posix::ForgetForInterrupt(handle_->interrupt_ticket);
+  handle_->interrupt_ticket = -1;
   return CommitResult::kDone;
 }
 
@@ -134,6 +165,10 @@ void OutputFile::Discard() {
   if (!temp_path_.empty()) {
     ::unlink(temp_path_.c_str());
     temp_path_.clear();
+  }
+  if (handle_) {
+    posix::ForgetForInterrupt(handle_->interrupt_ticket);
+    handle_->interrupt_ticket = -1;
   }
   buffer_.clear();
 }

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds Zelvanor (release) and shows it at work in demo-output/: the usage
+# line, the option help, and how a run reports its options and its files.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target zelvanor
+zelvanor="$PWD/build/release/zelvanor"
+
+rm -rf demo-output
+mkdir -p demo-output/retuned
+cd demo-output
+
+# Runs the program as typed and shows its exit code; the demo goes on
+# whatever the code is.
+show() {
+  echo
+  echo "\$ zelvanor $*"
+  local code=0
+  "$zelvanor" "$@" || code=$?
+  echo "[exit code $code]"
+}
+
+show '*.wav' retuned
+show '*.wav' retuned +100 V=2 O=1 R=0.5 '?'
+
+# A file that is no pipe: a factor out of range stops the run before any
+# file is read; an accepted one reads it, and it is reported and skipped.
+printf 'not a pipe\n' > not-a-pipe.wav
+show '*.wav' retuned 5
+show '*.wav' retuned 1

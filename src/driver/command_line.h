@@ -1,0 +1,46 @@
+// The command line: three positional arguments, then option words that
+// take effect strictly from left to right.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "driver/settings.h"
+#include "tuning/temperament.h"
+#include "tuning/temperament_list.h"
+
+namespace zelvanor {
+
+struct Arguments {
+  std::string source_pattern;  // path whose last component may hold wildcards
+  std::string destination;     // directory of the new files (page path with H)
+  std::string detune;          // factor, signed cents or temperament request
+  std::vector<std::string> options;
+};
+
+// Prints the usage line and ends the run with exit code 1 (RunError).
+[[noreturn]] void ThrowUsage();
+
+// Splits the words after the program name. Fewer than three positional
+// arguments take the usage exit (RunError, exit code 1).
+Arguments SplitArguments(std::span<const std::string> words_after_program);
+
+// Looks a temperament request up for a slot (LoadTemperament in the
+// program; tests pass their own). Gets the settings as they stand when the
+// word is read, because the report it prints depends on the verbosity.
+using TemperamentLoader =
+    std::function<Temperament(TemperamentSlot slot, const std::string& request, const Settings&)>;
+
+struct OptionOutcome {
+  Settings settings;
+  Temperament original;  // the default temperament unless T= named one
+};
+
+// Applies the option words in order. Unknown words print the help or
+// "Unknown special option" and the run goes on. A negative L= is taken as
+// 0, with a notice.
+OptionOutcome ParseOptions(std::span<const std::string> words, const TemperamentLoader& load);
+
+}  // namespace zelvanor

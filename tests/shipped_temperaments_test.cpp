@@ -151,8 +151,8 @@ TEST(ShippedTemperamentList, TravelsWithTheBuiltExecutable) {
   const std::filesystem::path beside =
       std::filesystem::path(ZELVANOR_EXECUTABLE).parent_path() / "ZELVANOR.INI";
   ASSERT_TRUE(std::filesystem::exists(beside));
-  EXPECT_EQ(testing_support::ReadFile(beside),
-            testing_support::ReadFile(kSourceDirectory + "/data/ZELVANOR.INI"));
+  EXPECT_EQ(testing_support::ReadText(beside),
+            testing_support::ReadText(kSourceDirectory + "/data/ZELVANOR.INI"));
 }
 
 }  // namespace

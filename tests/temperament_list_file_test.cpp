@@ -70,7 +70,7 @@ class OpenTemperamentListTest : public InScratchDirectory {
     std::filesystem::create_directories(scratch_.path() / "bin");
     WriteFile(scratch_.path() / "bin" / "ZELVANOR.INI", "Beside 1\n");
   }
-  std::string executable_ = scratch_.Join("bin/zelvanor");
+  std::string executable_ = InScratch("bin/zelvanor");
 };
 
 TEST_F(OpenTemperamentListTest, PrefersCurrentDirectory) {
@@ -89,10 +89,10 @@ TEST_F(OpenTemperamentListTest, FallsBackToExecutableDirectory) {
 }
 
 TEST_F(OpenTemperamentListTest, NamesPathBesideExecutableWhenMissingEverywhere) {
-  const std::string lonely = scratch_.Join("elsewhere/zelvanor");
+  const std::string lonely = InScratch("elsewhere/zelvanor");
   const auto end = CatchRunEnd([&] { OpenTemperamentList(lonely); });
   EXPECT_EQ(end.exit_code, 1);
-  EXPECT_EQ(end.message, "can't find/open " + scratch_.Join("elsewhere/ZELVANOR.INI") + "\n");
+  EXPECT_EQ(end.message, "can't find/open " + InScratch("elsewhere/ZELVANOR.INI") + "\n");
 }
 
 TEST_F(OpenTemperamentListTest, RefusesJoinedPathOver255Characters) {
@@ -104,7 +104,7 @@ TEST_F(OpenTemperamentListTest, RefusesJoinedPathOver255Characters) {
   const std::string too_long = std::string("/") + std::string(242, 'd') + "/zelvanor";
   const auto end = CatchRunEnd([&] { OpenTemperamentList(too_long); });
   EXPECT_EQ(end.exit_code, 1);
-  EXPECT_EQ(end.message, std::string("path too long (over 255 characters): /") + std::string(242, 'd') +
+  EXPECT_EQ(end.message, std::string("Path longer than 255 characters: /") + std::string(242, 'd') +
                              "/ZELVANOR.INI\n");
 }
 

@@ -13,7 +13,7 @@ namespace zelvanor {
 namespace {
 
 using testing_support::CatchRunEnd;
-using testing_support::ReadFile;
+using testing_support::ReadText;
 using testing_support::WriteFile;
 
 // The page's fixed texts as they reach the file: each "\r\n" of the texts
@@ -51,7 +51,7 @@ TEST_F(WriteTuningReportTest, CopiesDescriptionWithTextModeLineEnds) {
   ::testing::internal::CaptureStdout();
   Write("Described+2.5", "pages/");
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(ReadFile("pages/tuning.html"),
+  EXPECT_EQ(ReadText("pages/tuning.html"),
             PageHead("Described+2.5") +
                 "\tFirst line of its description.\r\n"
                 "  Second line, <b>as it stands</b>.\r\n" +
@@ -62,12 +62,12 @@ TEST_F(WriteTuningReportTest, WritesBareAndBlankLineDescriptions) {
   std::filesystem::create_directory("pages");
   // Followed directly by another temperament, by a heading, or by nothing.
   Write("Bare", "pages/bare.htm");
-  EXPECT_EQ(ReadFile("pages/bare.htm"), PageHead("Bare") + kPageTail);
+  EXPECT_EQ(ReadText("pages/bare.htm"), PageHead("Bare") + kPageTail);
   Write("Last", "pages/last.htm");
-  EXPECT_EQ(ReadFile("pages/last.htm"), PageHead("Last") + kPageTail);
+  EXPECT_EQ(ReadText("pages/last.htm"), PageHead("Last") + kPageTail);
   // Blank lines between the description and the next heading are copied.
   Write("Spaced", "pages/spaced.htm");
-  EXPECT_EQ(ReadFile("pages/spaced.htm"),
+  EXPECT_EQ(ReadText("pages/spaced.htm"),
             PageHead("Spaced") + "\tAfter it come blank lines.\r\n\r\n\r\n" + kPageTail);
 }
 
@@ -77,7 +77,7 @@ TEST_F(WriteTuningReportTest, ReadsCrLfListLikeLfList) {
   WriteFile("ZELVANOR.INI", crlf + "\x1A" + "garbage after the end\r\n");
   std::filesystem::create_directory("pages");
   Write("Described", "pages/");
-  EXPECT_EQ(ReadFile("pages/tuning.html"),
+  EXPECT_EQ(ReadText("pages/tuning.html"),
             PageHead("Described") +
                 "\tFirst line of its description.\r\n"
                 "  Second line, <b>as it stands</b>.\r\n" +
@@ -89,24 +89,24 @@ TEST_F(WriteTuningReportTest, CopiesLongDescriptionLinesInPieces) {
   const std::string long_line = std::string("\t") + std::string(254, 'a') + "bcd\n";
   WriteFile("ZELVANOR.INI", "Long 1\n" + long_line + "\t\xC3\xA9t\xC3\xA9\n");
   Write("Long", "page.htm");
-  EXPECT_EQ(ReadFile("page.htm"), PageHead("Long") + "\t" + std::string(254, 'a') + kPageTail);
+  EXPECT_EQ(ReadText("page.htm"), PageHead("Long") + "\t" + std::string(254, 'a') + kPageTail);
   // Lines beginning with other control bytes or bytes of 128 and above are
   // description too.
   WriteFile("ZELVANOR.INI", "Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n");
   Write("Long", "page.htm");
-  EXPECT_EQ(ReadFile("page.htm"), PageHead("Long") + "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n" + kPageTail);
+  EXPECT_EQ(ReadText("page.htm"), PageHead("Long") + "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n" + kPageTail);
 }
 
 TEST_F(WriteTuningReportTest, WritesLongRequestInFull) {
   const std::string request = std::string("Bare+") + std::string(300, '1');
   Write(request, "page.htm");
-  EXPECT_EQ(ReadFile("page.htm"), PageHead(request) + kPageTail);
+  EXPECT_EQ(ReadText("page.htm"), PageHead(request) + kPageTail);
 }
 
 TEST_F(WriteTuningReportTest, OverwritesExistingPageAndLeavesNoTemporaryFile) {
   WriteFile("page.htm", "old page, much longer than the new one will be ............");
   Write("Bare", "page.htm");
-  EXPECT_EQ(ReadFile("page.htm"), PageHead("Bare") + kPageTail);
+  EXPECT_EQ(ReadText("page.htm"), PageHead("Bare") + kPageTail);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++entries;
   EXPECT_EQ(entries, 2u);  // the list and the page
@@ -127,7 +127,8 @@ TEST_F(WriteTuningReportTest, EndsRunWhenPageCannotBeCreated) {
   std::filesystem::create_directory("pages");
   // A missing directory, and a directory named without its final separator.
   const std::pair<const char*, const char*> cases[] = {{"missing/", "missing/tuning.html"},
-                                                       {"pages", "pages"}};
+                                                       {"pages", "pages"},
+                                                       {"", ""}};
   for (const auto& [destination, page] : cases) {
     const auto end = CatchRunEnd([&] { Write("Bare", destination); });
     EXPECT_EQ(end.exit_code, 1) << destination;
@@ -150,7 +151,7 @@ TEST(TuningPagePath, AppendsPageNameAfterEitherSeparator) {
   const auto end = CatchRunEnd([] { TuningPagePath(std::string(244, 'd') + "/"); });
   EXPECT_EQ(end.exit_code, 1);
   EXPECT_EQ(end.message,
-            "path too long (over 255 characters): " + std::string(244, 'd') + "/tuning.html\n");
+            "Path longer than 255 characters: " + std::string(244, 'd') + "/tuning.html\n");
 }
 
 }  // namespace

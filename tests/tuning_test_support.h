@@ -1,42 +1,22 @@
-// Helpers for the temperament tests: a scratch directory that is also the
-// current directory while a test runs (the list is looked for there first),
-// file writing, and catching the RunError that ends a run.
+// Helpers for the temperament tests: an empty scratch directory that is
+// also the current directory while a test runs (the list is looked for
+// there first), and catching the RunError that ends a run.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "driver/run_error.h"
+#include "run_program.h"
 
 namespace zelvanor::testing_support {
 
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::random_device random;
-    const std::string name = "zelvanor-tuning-" + std::to_string(random()) + std::to_string(random());
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::create_directories(path_);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string Join(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using zelvanor::testing::ScratchDirectory;
+using zelvanor::testing::WriteFile;
 
 // Makes `directory` the current directory for the lifetime of the object.
 class CurrentDirectory {
@@ -59,21 +39,19 @@ class CurrentDirectory {
 // A test that runs in an empty scratch directory of its own.
 class InScratchDirectory : public ::testing::Test {
  protected:
+  std::string InScratch(const std::string& relative) const {
+    return (scratch_.path() / relative).string();
+  }
+
   ScratchDirectory scratch_;
   CurrentDirectory current_{scratch_.path()};
   // An executable path whose directory holds no list.
-  std::string no_list_executable_ = scratch_.Join("bin/zelvanor");
+  std::string no_list_executable_ = InScratch("bin/zelvanor");
 };
 
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << path;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+inline std::string ReadText(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> bytes = zelvanor::testing::ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 struct RunEnd {

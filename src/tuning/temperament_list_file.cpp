@@ -52,7 +52,8 @@ TemperamentListText OpenTemperamentList(const std::string& executable_path) {
   if (std::optional<TemperamentListText> list = ReadList(kTemperamentListName)) return *list;
   const std::string beside = TemperamentListBesideExecutable(executable_path);
   if (beside.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "path too long (over 255 characters): %s\n", beside.c_str());
+    ThrowExit(kExitFailure, "Path longer than %d characters: %s\n",
+              static_cast<int>(platform::kMaxPathLength), beside.c_str());
   }
   if (std::optional<TemperamentListText> list = ReadList(beside)) return *list;
   ThrowExit(kExitFailure, "can't find/open %s\n", beside.c_str());

@@ -54,7 +54,8 @@ std::string TuningPagePath(const std::string& destination) {
   std::string path = destination;
   if (!path.empty() && platform::IsPathSeparator(path.back())) path += "tuning.html";
   if (path.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "path too long (over 255 characters): %s\n", path.c_str());
+    ThrowExit(kExitFailure, "Path longer than %d characters: %s\n",
+              static_cast<int>(platform::kMaxPathLength), path.c_str());
   }
   return path;
 }
@@ -66,7 +67,9 @@ void WriteTuningReport(const std::string& request, const std::string& destinatio
 
   const std::string page_path = TuningPagePath(destination);
   platform::OutputFile page;
-  if (!page.Create(page_path)) {
+  // An empty destination names no file; the temporary would land in the
+  // current directory only to fail at the rename.
+  if (page_path.empty() || !page.Create(page_path)) {
     ThrowExit(kExitFailure, "can't create file %s\n", page_path.c_str());
   }
   // The request is written in full, however long: the page quotes what was asked for.

@@ -108,9 +108,10 @@ TEST_F(TuningEndToEnd, NamesPathBesideExecutableWhenNoListIsFound) {
   // A copy of the program in a directory without a list.
   fs::create_directories(At("bin"));
   fs::create_directories(At("work"));
-  fs::copy_file(ZELVANOR_EXECUTABLE, At("bin/zelvanor"));
+  const fs::path copy = At("bin") / fs::path(ZELVANOR_EXECUTABLE).filename();
+  fs::copy_file(ZELVANOR_EXECUTABLE, copy);
   const ProgramResult run =
-      RunProgram(At("bin/zelvanor").string(), {"*.wav", "out", "Kellner"}, At("work"));
+      RunProgram(copy.string(), {"*.wav", "out", "Kellner"}, At("work"));
   const std::string beside = (fs::canonical(At("bin")) / "ZELVANOR.INI").string();
   EXPECT_EQ(run.output.substr(run.output.find('\n') + 1), "can't find/open " + beside + "\n");
   EXPECT_EQ(run.exit_code, 1);

@@ -154,8 +154,7 @@ TEST_F(TuningEndToEnd, UnguessableNoteAndFactorOutOfRangeEndTheRun) {
 TEST_F(TuningEndToEnd, RetuningFromEqualTemperamentKeepsTheAPipes) {
   for (const char* name : {"036-A.wav", "037-C.wav"}) WriteFile(At(name), SmallPipe());
   for (const char* out : {"copy", "kellner"}) fs::create_directory(At(out));
-  Run({"*.wav", "copy", "1"});
-  if (!fs::exists(At("copy/036-A.wav"))) GTEST_SKIP() << "retuning stages not built in yet";
+  ASSERT_EQ(Run({"*.wav", "copy", "1"}).exit_code, 0);
   const ZelvanorRun run = Run({"*.wav", "kellner", "Kellner", "T=Equal"});
   EXPECT_EQ(run.exit_code, 0) << run.output;
   EXPECT_EQ(ReadFile(At("kellner/036-A.wav")), ReadFile(At("copy/036-A.wav")));

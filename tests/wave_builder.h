@@ -6,8 +6,14 @@
 //                    .Data(Pcm({1, 2, 3, 4}, 16))
 //                    .Cue({{.id = 1, .offset = 10}})
 //                    .Build();
+//
+// Broken files are stated the same way: every chunk method takes a size
+// field that need not match its body, counts can be overridden, and
+// Truncated() / WithU32() cut or patch a built image.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -29,6 +35,11 @@ inline void PutId(Bytes& out, const std::string& id) {
   for (std::size_t i = 0; i < 4; ++i) out.push_back(i < id.size() ? static_cast<std::uint8_t>(id[i]) : ' ');
 }
 inline void PutBytes(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+// Character by character: GCC 12 at -O3 misreads a ranged insert from a
+// string into a vector it has just grown (-Wstringop-overflow).
+inline void PutText(Bytes& out, const std::string& text) {
+  for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
+}
 
 struct Format {
   std::uint16_t format_tag = 1;
@@ -62,7 +73,7 @@ inline Bytes Pcm(const std::vector<std::int32_t>& values, int bits) {
 
 struct CuePoint {
   std::uint32_t id = 0;
-  std::optional<std::uint32_t> position;  // defaults to the offset
+  std::optional<std::uint32_t> position{};  // defaults to the offset
   std::uint32_t offset = 0;
   std::string chunk = "data";
   std::uint32_t chunk_start = 0;
@@ -142,11 +153,14 @@ inline Bytes Chunk(const std::string& id, const Bytes& body,
   return out;
 }
 
-inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std::string& text) {
+// `terminate` false leaves out the text's zero byte.
+inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std::string& text,
+                          bool terminate = true) {
   Bytes body;
+  body.reserve(4 + text.size() + 1);  // also keeps GCC 12's -Wstringop-overflow from a false alarm
   PutU32(body, cue_id);
-  body.insert(body.end(), text.begin(), text.end());
-  body.push_back(0);
+  PutText(body, text);
+  if (terminate) body.push_back(0);
   return Chunk(id, body);
 }
 inline Bytes Labl(std::uint32_t cue_id, const std::string& text) { return TextSubChunk("labl", cue_id, text); }
@@ -162,7 +176,7 @@ inline Bytes Ltxt(std::uint32_t cue_id, std::uint32_t sample_length, const std::
   PutU16(body, 0);  // wDialect
   PutU16(body, 0);  // wCodePage
   if (!text.empty()) {
-    body.insert(body.end(), text.begin(), text.end());
+    PutText(body, text);
     body.push_back(0);
   }
   return Chunk("ltxt", body);
@@ -177,19 +191,36 @@ inline Bytes ListBody(const std::string& type, std::initializer_list<Bytes> sub_
 
 class WaveBuilder {
  public:
-  WaveBuilder& Fmt(const Format& format, std::size_t extra_bytes = 0) {
-    return Add(Chunk("fmt ", FmtBody(format, extra_bytes)));
+  // `pad` false writes an odd-sized fmt chunk without its pad byte, the way
+  // the walk reads it (by its size alone).
+  WaveBuilder& Fmt(const Format& format, std::size_t extra_bytes = 0, bool pad = true) {
+    return Add(Chunk("fmt ", FmtBody(format, extra_bytes), std::nullopt, pad));
   }
   WaveBuilder& Data(const Bytes& body, std::optional<std::uint32_t> declared_size = std::nullopt) {
     return Add(Chunk("data", body, declared_size));
   }
-  WaveBuilder& Cue(const std::vector<CuePoint>& cues) { return Add(Chunk("cue ", CueBody(cues))); }
-  WaveBuilder& Smpl(const std::vector<Loop>& loops, const Bytes& extra = {}) {
-    return Add(Chunk("smpl", SmplBody(loops, extra)));
+  WaveBuilder& Cue(const std::vector<CuePoint>& cues, std::optional<std::uint32_t> count = std::nullopt,
+                   std::optional<std::uint32_t> declared_size = std::nullopt) {
+    return Add(Chunk("cue ", CueBody(cues, count), declared_size));
+  }
+  WaveBuilder& Smpl(const std::vector<Loop>& loops, const Bytes& extra = {}, const Sampler& sampler = {},
+                    std::optional<std::uint32_t> loop_count = std::nullopt,
+                    std::optional<std::uint32_t> declared_size = std::nullopt) {
+    return Add(Chunk("smpl", SmplBody(loops, extra, sampler, loop_count), declared_size));
   }
   WaveBuilder& Adtl(std::initializer_list<Bytes> sub_chunks) {
     return Add(Chunk("LIST", ListBody("adtl", sub_chunks)));
   }
+  WaveBuilder& List(const std::string& type, std::initializer_list<Bytes> sub_chunks,
+                    std::optional<std::uint32_t> declared_size = std::nullopt) {
+    return Add(Chunk("LIST", ListBody(type, sub_chunks), declared_size));
+  }
+  WaveBuilder& Unknown(const std::string& id, const Bytes& body,
+                       std::optional<std::uint32_t> declared_size = std::nullopt) {
+    return Add(Chunk(id, body, declared_size));
+  }
+  // The offset in the built image at which the next chunk will start.
+  std::size_t Offset() const { return 12 + chunks_.size(); }
   // Any bytes: a chunk made with Chunk(), or deliberately broken ones.
   WaveBuilder& Add(const Bytes& bytes) {
     PutBytes(chunks_, bytes);
@@ -220,5 +251,16 @@ class WaveBuilder {
   std::string riff_ = "RIFF";
   std::string wave_ = "WAVE";
 };
+
+// The first `length` bytes of an image (a file cut off while written).
+inline Bytes Truncated(const Bytes& image, std::size_t length) {
+  return Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min(length, image.size())));
+}
+
+// A copy of an image with the u32 at `offset` replaced.
+inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value) {
+  for (int byte = 0; byte < 4; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
+  return image;
+}
 
 }  // namespace zelvanor::testing

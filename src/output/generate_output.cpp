@@ -1,9 +1,32 @@
-// Stand-in until output generation lands.
 #include "output/generate_output.h"
+
+#include "driver/run_error.h"
+#include "output/file_sink.h"
+#include "output/write_retuned_wave.h"
+#include "platform/output_file.h"
 
 namespace zelvanor {
 
-void GenerateOutput(const std::string&, const std::string&, double, std::span<const std::uint8_t>,
-                    const SourceAnalysis&, const Settings&) {}
+void GenerateOutput(const std::string& source_path, const std::string& destination_path,
+                    double tuning_factor, std::span<const std::uint8_t> image,
+                    const SourceAnalysis& analysis, const Settings& settings) {
+  // The file is written under a temporary name and renamed when complete;
+  // if anything below throws, its destructor deletes the temporary file.
+  platform::OutputFile file;
+  if (!file.Create(destination_path)) {
+    ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
+  }
+  FileSink sink(file);
+  WriteRetunedWave(source_path, destination_path, MakeRetuneJob(image, analysis, settings, tuning_factor),
+                   sink);
+  switch (file.Commit()) {
+    case platform::OutputFile::CommitResult::kDone:
+      return;
+    case platform::OutputFile::CommitResult::kWriteFailed:
+      ThrowFatal("Fatal: can't write to output file!\n");
+    case platform::OutputFile::CommitResult::kRenameFailed:
+      ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
+  }
+}
 
 }  // namespace zelvanor

@@ -85,6 +85,23 @@ class ByteReader {
     if (Require(n)) offset_ += n;
   }
 
+  // Fields at a named offset from the start of the span, without moving the
+  // cursor; out of range they read as zeros and fail like the reads above.
+  std::uint16_t U16At(std::size_t at) {
+    if (!RequireAt(at, 2)) return 0;
+    return LoadU16le(bytes_.data() + at);
+  }
+  std::uint32_t U32At(std::size_t at) {
+    if (!RequireAt(at, 4)) return 0;
+    return LoadU32le(bytes_.data() + at);
+  }
+  FourCC IdAt(std::size_t at) {
+    FourCC id{0, 0, 0, 0};
+    if (!RequireAt(at, 4)) return id;
+    for (std::size_t i = 0; i < 4; ++i) id[i] = static_cast<char>(bytes_[at + i]);
+    return id;
+  }
+
  private:
   bool Require(std::size_t n) {
     if (!ok_ || n > remaining()) {
@@ -92,6 +109,10 @@ class ByteReader {
       return false;
     }
     return true;
+  }
+  bool RequireAt(std::size_t at, std::size_t n) {
+    if (at > bytes_.size() || n > bytes_.size() - at) ok_ = false;
+    return ok_;
   }
 
   std::span<const std::uint8_t> bytes_;

@@ -16,7 +16,16 @@ namespace zelvanor {
 struct ByteRange {
   std::uint32_t offset = 0;
   std::uint32_t size = 0;
+
+  std::uint64_t end() const { return std::uint64_t{offset} + size; }
 };
+
+// The bytes a range refers to; empty when the range does not lie wholly
+// inside `image` (a stale range must never reach past the loaded file).
+inline std::span<const std::uint8_t> Slice(std::span<const std::uint8_t> image, ByteRange range) {
+  if (range.end() > image.size()) return {};
+  return image.subspan(range.offset, range.size);
+}
 
 struct FrameLayout {
   int bytes_per_sample = 0;  // 2 or 3
@@ -36,7 +45,7 @@ struct CueSlot {
 struct SourceAnalysis {
   std::optional<ByteRange> format;  // body of the last fmt chunk
   FrameLayout layout;               // valid while `format` is set
-  std::uint32_t sample_rate = 0;
+  std::uint32_t sample_rate = 0;   // nSamplesPerSec of the last fmt chunk
   std::optional<ByteRange> data;    // body of the last data chunk
   std::int32_t frame_count = 0;
   std::array<CueSlot, kCueSlots> cues{};

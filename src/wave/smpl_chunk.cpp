@@ -1,0 +1,85 @@
+#include "driver/console.h"
+#include "driver/run_error.h"
+#include "wave/analysis_steps.h"
+#include "wave/chunk_layout.h"
+
+namespace zelvanor {
+namespace {
+
+void PrintSamplerHeader(ByteReader& header) {
+  Print("SAMPLE");
+  const std::uint32_t manufacturer = header.U32();
+  const std::uint32_t product = header.U32();
+  const std::uint32_t sample_period = header.U32();
+  const std::uint32_t unity_note = header.U32();
+  const std::uint32_t pitch_fraction = header.U32();
+  const std::uint32_t smpte_format = header.U32();
+  const std::uint32_t smpte_offset = header.U32();
+  if (manufacturer != 0) Print(" Manufacturer=%ld", AsLong(manufacturer));
+  if (product != 0) Print(" Product=%ld", AsLong(product));
+  if (sample_period != kUsualSamplePeriod) Print(" SamplePeriod=%ld", AsLong(sample_period));
+  if (unity_note != 0) Print(" MIDI-Notenumber=%ld", AsLong(unity_note));
+  if (pitch_fraction != 0) Print(" MIDI-PitchFraction=%ld", AsLong(pitch_fraction));
+  if (smpte_format != 0) Print(" SMPTE-Format=%ld", AsLong(smpte_format));
+  if (smpte_offset != 0) Print(" SMPTE-Offset=%ld", AsLong(smpte_offset));
+  Print("\n%ld Sample-Loops\n", AsLong(header.U32At(kSmplLoopCount)));
+}
+
+void PrintLoop(ByteReader& loop) {
+  Print("  SAMPLE LOOP %ld", AsLong(loop.U32At(kLoopIdentifier)));
+  const std::uint32_t type = loop.U32At(kLoopType);
+  switch (type) {
+    case 0:
+      Print(" FORWARD");
+      break;
+    case 1:
+      Print(" ALTERNATING");
+      break;
+    case 2:
+      Print(" BACKWARD");
+      break;
+    default:
+      Print(" TYPE=%ld?", AsLong(type));
+      break;
+  }
+  Print(" Start=%ld, End=%ld", AsLong(loop.U32At(kLoopStart)), AsLong(loop.U32At(kLoopEnd)));
+  const std::uint32_t fraction = loop.U32At(kLoopFraction);
+  const std::uint32_t play_count = loop.U32At(kLoopPlayCount);
+  if (fraction != 0) Print(", Fraction=%ld", AsLong(fraction));
+  if (play_count != 0) Print(", PlayCount=%ld", AsLong(play_count));
+  Print("\n");
+}
+
+}  // namespace
+
+void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
+  // Without the whole sampler header the loop count is unknown, and a
+  // sustain loop taken for absent would change what the output cuts.
+  if (chunk.body.size < kSmplHeaderSize) {
+    ThrowFatal("fatal error: %s: smpl chunk of %u bytes is too short for its 36-byte header\n",
+               run.file(), chunk.body.size);
+  }
+  // Loop records may reach into the pad byte: they are read from the
+  // stored bytes, and what follows the last record is additional data.
+  const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);
+  ByteReader header(stored);
+  if (run.VerbosityAbove(2)) PrintSamplerHeader(header);
+
+  const auto loop_count = static_cast<std::int32_t>(header.U32At(kSmplLoopCount));
+  std::int64_t remaining = std::int64_t{chunk.stored.size} - kSmplHeaderSize;
+  SourceAnalysis& result = run.result;
+  for (std::int32_t k = 0; k < loop_count; ++k) {
+    if (remaining < kLoopRecordSize) ThrowFatal("not enough data for SampleLoop\n");
+    ByteReader loop(stored.subspan(kSmplHeaderSize + static_cast<std::size_t>(k) * kLoopRecordSize,
+                                   kLoopRecordSize));
+    if (run.VerbosityAbove(2)) PrintLoop(loop);
+    const std::uint32_t end = loop.U32At(kLoopEnd);
+    if (end > result.loop_end) result.loop_end = end;
+    remaining -= kLoopRecordSize;
+  }
+  if (remaining > 0 && run.VerbosityAbove(3)) {
+    Print("skipping %d bytes additional data\n", static_cast<int>(remaining));
+  }
+}
+
+}  // namespace zelvanor

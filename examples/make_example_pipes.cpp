@@ -32,9 +32,10 @@ struct UsageError {
   std::string message;
 };
 
-long ParseInteger(const std::string& option, const std::string& text, long low, long high) {
+long long ParseInteger(const std::string& option, const std::string& text, long long low,
+                       long long high) {
   char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
+  const long long value = std::strtoll(text.c_str(), &end, 10);  // long is 32 bits on Windows
   if (text.empty() || *end != '\0' || value < low || value > high) {
     throw UsageError{option + " wants a whole number from " + std::to_string(low) + " to " + std::to_string(high)};
   }
@@ -88,7 +89,7 @@ SetSpec ParseArguments(const std::vector<std::string>& args, std::string& folder
     } else if (arg == "--formats") {
       set.formats = ParseFormats(value);
     } else if (arg == "--seed") {
-      set.seed = static_cast<std::uint32_t>(ParseInteger(arg, value, 0, 4294967295L));
+      set.seed = static_cast<std::uint32_t>(ParseInteger(arg, value, 0, 4294967295LL));
     } else if (arg == "--first-note") {
       set.first_note = static_cast<int>(ParseInteger(arg, value, 24, 108));
     } else if (arg == "--note-step") {

@@ -2,13 +2,14 @@
 # Retunes the same pipes with the Linux build and with the Windows build
 # (under Wine) and checks that both systems give the same results: the same
 # exit code, the same output files byte for byte, and the same standard
-# output after the banner once paths are written alike.
+# output after the banner once paths are written alike. The example pipe
+# generators of both builds must write the same files too.
 #
 #   scripts/compare-windows.sh [LINUX_BUILD_DIR [WINDOWS_BUILD_DIR [PIPES_DIR]]]
 #
-# Defaults: build/release, build/windows and the example pipes, made by the
-# Linux build's generator. Exit code 77 (a skipped test for ctest) when a
-# build is missing.
+# Defaults: build/release, build/windows and examples/pipes. Exit code 77
+# (a skipped test for ctest) when a build is missing. ZELVANOR_COMPARE_KEEP=1
+# keeps the outputs and the texts compared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 linux_build=$(cd "${1:-$root/build/release}" 2>/dev/null && pwd) || linux_build=""
@@ -24,33 +25,34 @@ done
 wine_run=$root/cmake/wine-run.sh
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelvanor-compare.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+if [ -n "${ZELVANOR_COMPARE_KEEP:-}" ]; then echo "compare-windows: files in $work"; else trap 'rm -rf "$work"' EXIT; fi
 pipes=$work/pipes
 mkdir -p "$pipes"
-if [ -n "${3:-}" ]; then
-  cp "$3"/*.wav "$pipes"/
-else
-  "$linux_build/zelvanor_example_pipes" "$pipes" >/dev/null
-fi
+cp "${3:-$root/examples/pipes}"/*.wav "$pipes"/
 
 # The Windows program sees the same directories through Wine's drive Z:,
 # which maps the Linux root: /tmp/x becomes Z:\tmp\x.
 windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
 
 # Standard output without the banner, the line ends made LF, and the paths
-# of the pipes, the destination and the program's directory (as either
-# system spells them) replaced by names, followed by "/" where a separator
-# followed. What remains must be the same text on both systems.
+# of the pipes, the destination and the program's directory (as the system
+# spells them) replaced by names, followed by "/" where a separator
+# followed. What remains must be the same text on both systems. On Windows
+# every line must end in CR LF, as console text does there.
 normalize() {  # file, destination, program directory, system
-  local line directory token native separator
+  local line i
   local -a directories=("$pipes" "$2" "$3") tokens=("<PIPES>" "<DESTINATION>" "<PROGRAM>")
+  local separator=/
+  if [ "$4" = windows ]; then
+    separator='\'
+    for i in 0 1 2; do directories[$i]=$(windows_path "${directories[$i]}"); done
+    if grep -q -v $'\r$' "$1"; then echo "(a line without CR LF)"; fi
+  fi
   tail -n +2 "$1" | while IFS= read -r line || [ -n "$line" ]; do
-    line=${line%$'\r'}
+    [ "$4" = windows ] && line=${line%$'\r'}
     for i in 0 1 2; do
-      directory=${directories[$i]} token=${tokens[$i]}
-      if [ "$4" = windows ]; then native=$(windows_path "$directory") separator='\'; else native=$directory separator=/; fi
-      line=${line//"$native$separator"/"$token/"}
-      line=${line//"$native"/"$token"}
+      line=${line//"${directories[$i]}$separator"/"${tokens[$i]}/"}
+      line=${line//"${directories[$i]}"/"${tokens[$i]}"}
     done
     printf '%s\n' "$line"
   done
@@ -58,6 +60,32 @@ normalize() {  # file, destination, program directory, system
 
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+# Same files in both folders, byte for byte; sets compared to their number.
+compared=0
+compare_folders() {  # case name, Linux folder, Windows folder
+  local -a linux_files windows_files
+  local file count=0
+  mapfile -t linux_files < <(cd "$2" && ls -A)
+  mapfile -t windows_files < <(cd "$3" && ls -A)
+  [ "${linux_files[*]}" = "${windows_files[*]}" ] ||
+    fail "$1: files [${linux_files[*]}] on Linux, [${windows_files[*]}] on Windows"
+  for file in "${linux_files[@]}"; do
+    [ -f "$3/$file" ] || continue
+    cmp -s "$2/$file" "$3/$file" || fail "$1: $file differs"
+    count=$((count + 1))
+  done
+  compared=$count
+}
+
+# A set with every format the generator knows, longer than the examples.
+generator_arguments=(--count 6 --seconds 0.3:1.2 --formats 16x1,16x2,24x1,24x2,16x4,24x3 --seed 7)
+mkdir -p "$work/linux/generator" "$work/windows/generator"
+"$linux_build/examples/zelvanor_make_examples" "$work/linux/generator" "${generator_arguments[@]}" >/dev/null
+"$wine_run" "$windows_build/examples/zelvanor_make_examples.exe" "$(windows_path "$work/windows/generator")" \
+  "${generator_arguments[@]}" >/dev/null
+compare_folders generator "$work/linux/generator" "$work/windows/generator"
+echo "generator: $compared files compared"
 
 # name | detune argument | options | destination spelled with a trailing separator?
 cases=(
@@ -92,17 +120,8 @@ for case in "${cases[@]}"; do
   diff -u --label linux --label windows "$work/$name.linux.norm" "$work/$name.windows.norm" | head -40 || true
   cmp -s "$work/$name.linux.norm" "$work/$name.windows.norm" || fail "$name: standard output differs"
 
-  mapfile -t linux_files < <(cd "$linux_out" && ls -A)
-  mapfile -t windows_files < <(cd "$windows_out" && ls -A)
-  [ "${linux_files[*]}" = "${windows_files[*]}" ] ||
-    fail "$name: files [${linux_files[*]}] on Linux, [${windows_files[*]}] on Windows"
-  file_count=0
-  for file in "${linux_files[@]}"; do
-    [ -f "$windows_out/$file" ] || continue
-    cmp -s "$linux_out/$file" "$windows_out/$file" || fail "$name: $file differs"
-    file_count=$((file_count + 1))
-  done
-  echo "$name: exit $linux_code, $file_count files, $(wc -l <"$work/$name.linux.norm") lines of output compared"
+  compare_folders "$name" "$linux_out" "$windows_out"
+  echo "$name: exit $linux_code, $compared files, $(wc -l <"$work/$name.linux.norm") lines of output compared"
 done
 
 if [ "$failures" -gt 0 ]; then

@@ -55,8 +55,8 @@ TEST(RetuneEndToEnd, OutputsCarryTheMappedMarkers) {
     ASSERT_EQ(outputs.run.exit_code, 0) << outputs.run.output;
     std::string expected_lines;
     for (const SourcePipe& source : outputs.sources) {
-      expected_lines += "Tune pipes/" + source.name + " to out/" + source.name + " by factor " +
-                        zelvanor::Format("%f", factor) + "\n";
+      expected_lines += "Tune pipes/" + source.name + " to " + DestinationPath("out", source.name) +
+                        " by factor " + zelvanor::Format("%f", factor) + "\n";
       const Bytes output = ReadFile(outputs.dir.path() / "out" / source.name);
       ExpectMappedAsSource(source, output, factor, Settings{});
       EXPECT_EQ(ChunkIds(output), ChunkIds(source.pipe.bytes));
@@ -137,7 +137,7 @@ TEST(RetuneEndToEnd, FatalErrorLeavesNoOutputAndKeepsTheOldOne) {
   WriteFile(dir.path() / "out" / "a.wav", std::string("previous result"));
   const ZelvanorRun run = RunZelvanor({"a.wav", "out", "1"}, dir.path());
   EXPECT_EQ(run.exit_code, 99);
-  EXPECT_EQ(run.output, "Tune a.wav to out/a.wav by factor 1.000000\n"
+  EXPECT_EQ(run.output, "Tune a.wav to " + DestinationPath("out", "a.wav") + " by factor 1.000000\n"
                         "fatal error: Illegal computation of a position within removed sample-area\n");
   EXPECT_EQ(ListDirectory(dir.path() / "out"), std::vector<std::string>{"a.wav"});
   const Bytes kept = ReadFile(dir.path() / "out" / "a.wav");
@@ -152,12 +152,12 @@ TEST(RetuneEndToEnd, DestinationThatCannotBeCreated) {
   WriteFile(dir.path() / "a.wav", WaveBuilder().Fmt({.channels = 1, .bits = 16}).Data(Pcm({1, 2, 3}, 16)).Build());
   const ZelvanorRun missing = RunZelvanor({"a.wav", "nowhere", "1", "V=0"}, dir.path());
   EXPECT_EQ(missing.exit_code, 1);
-  EXPECT_EQ(missing.output, "can't create new file nowhere/a.wav\n");
+  EXPECT_EQ(missing.output, "can't create new file " + DestinationPath("nowhere", "a.wav") + "\n");
   // The destination name is taken by a directory: the rename fails.
   std::filesystem::create_directories(dir.path() / "out" / "a.wav");
   const ZelvanorRun taken = RunZelvanor({"a.wav", "out", "1", "V=0"}, dir.path());
   EXPECT_EQ(taken.exit_code, 1);
-  EXPECT_EQ(taken.output, "can't create new file out/a.wav\n");
+  EXPECT_EQ(taken.output, "can't create new file " + DestinationPath("out", "a.wav") + "\n");
   EXPECT_EQ(ListDirectory(dir.path() / "out"), std::vector<std::string>{"a.wav"});
 }
 

@@ -27,6 +27,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/path_separators.h"
+
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -216,6 +218,34 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
 }
 #endif
 
+// What the program printed, with the line ends every system's tests expect.
+// Standard output is a text stream on Windows, where every line ends in
+// CR LF; taken back to LF the text must be the same as anywhere else.
+inline std::string ConsoleText(const std::string& printed) {
+#ifdef _WIN32
+  std::string text;
+  for (std::size_t i = 0; i < printed.size(); ++i) {
+    const char c = printed[i];
+    if (c == '\r' && i + 1 < printed.size() && printed[i + 1] == '\n') {
+      text += '\n';
+      ++i;
+      continue;
+    }
+    EXPECT_NE(c, '\n') << "a line end without CR in: " << printed;
+    text += c;
+  }
+  return text;
+#else
+  return printed;
+#endif
+}
+
+// The output path the program forms from a destination given without a
+// final separator: "out/a.wav", or "out\\a.wav" on Windows.
+inline std::string DestinationPath(const std::string& destination, const std::string& name) {
+  return destination + platform::kNativeSeparator + name;
+}
+
 #ifdef ZELVANOR_EXECUTABLE
 struct ZelvanorRun {
   int exit_code = -1;
@@ -230,23 +260,7 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
   const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory);
   ZelvanorRun result;
   result.exit_code = run.exit_code;
-#ifdef _WIN32
-  // Standard output is a text stream on Windows: every line ends in CR LF.
-  // Taken back to LF, the text must be the same as on any other system.
-  std::string output;
-  for (std::size_t i = 0; i < run.output.size(); ++i) {
-    const char c = run.output[i];
-    if (c == '\r' && i + 1 < run.output.size() && run.output[i + 1] == '\n') {
-      output += '\n';
-      ++i;
-      continue;
-    }
-    EXPECT_NE(c, '\n') << "a line end without CR in: " << run.output;
-    output += c;
-  }
-#else
-  const std::string& output = run.output;
-#endif
+  const std::string output = ConsoleText(run.output);
   const std::size_t line_end = output.find('\n');
   const std::size_t split = line_end == std::string::npos ? output.size() : line_end + 1;
   result.banner = output.substr(0, split);

@@ -113,7 +113,8 @@ TEST_F(TuningEndToEnd, NamesPathBesideExecutableWhenNoListIsFound) {
   const ProgramResult run =
       RunProgram(copy.string(), {"*.wav", "out", "Kellner"}, At("work"));
   const std::string beside = (fs::canonical(At("bin")) / "ZELVANOR.INI").string();
-  EXPECT_EQ(run.output.substr(run.output.find('\n') + 1), "can't find/open " + beside + "\n");
+  const std::string text = ConsoleText(run.output);
+  EXPECT_EQ(text.substr(text.find('\n') + 1), "can't find/open " + beside + "\n");
   EXPECT_EQ(run.exit_code, 1);
 }
 

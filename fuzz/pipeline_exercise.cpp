@@ -156,6 +156,23 @@ std::array<std::uint8_t, kOptionBytes> EncodeOptions(const OptionChoice& choice)
   return bytes;
 }
 
+namespace {
+
+// The sub-chunks of an adtl list lie inside it (its pad byte included, as
+// the analysis reads it), whole, with nothing after the last one.
+std::string CheckAdtlFraming(const WalkedChunk& list, std::span<const std::uint8_t> file) {
+  if (!list.Is("LIST") || !IsFourCC(Slice(file, list.body), "adtl")) return {};
+  ChunkWalker walker(file, list.body.offset + kListTypeSize, static_cast<std::uint32_t>(list.stored.end()),
+                     Framing::kSubChunk);
+  while (const std::optional<WalkedChunk> sub = walker.Next()) {
+    if (sub->truncated()) return "output adtl sub-chunk reaches past its LIST";
+  }
+  if (walker.leftover() != 0) return "output adtl LIST ends with bytes that are not a sub-chunk";
+  return {};
+}
+
+}  // namespace
+
 std::string CheckRetunedFile(std::span<const std::uint8_t> file) {
   if (file.size() < kRiffHeaderSize || !IsFourCC(file, "RIFF") ||
       !IsFourCC(std::span(file).subspan(kRiffFormOffset), "WAVE")) {
@@ -165,6 +182,7 @@ std::string CheckRetunedFile(std::span<const std::uint8_t> file) {
   ChunkWalker walker(file, kRiffHeaderSize, static_cast<std::uint32_t>(file.size()), Framing::kTopLevel);
   while (const std::optional<WalkedChunk> chunk = walker.Next()) {
     if (chunk->truncated() || chunk->pad_missing()) return "output chunk reaches past the end of the file";
+    if (std::string problem = CheckAdtlFraming(*chunk, file); !problem.empty()) return problem;
   }
   if (walker.leftover() != 0) return "output ends with bytes that are not a chunk";
 

@@ -21,10 +21,10 @@
 namespace zelvanor::testing {
 namespace {
 
-// 4 MB of 16-bit stereo noise: retuned by 0.2, a file takes long enough
+// 2 MB of 16-bit stereo noise: retuned by 0.2, a file takes long enough
 // (five times as many frames out) to be caught while it is written.
 Bytes LargePipe() {
-  Bytes audio(4u << 20);
+  Bytes audio(2u << 20);
   std::uint32_t state = 12345;
   for (std::uint8_t& byte : audio) {
     state = state * 1664525u + 1013904223u;

@@ -100,8 +100,11 @@ struct ProgramResult {
 };
 
 #ifndef _WIN32
+// `prepare_child`, when given, runs in the child just before exec (a
+// resource limit, a signal disposition); it must be async-signal-safe.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory) {
+                                const std::filesystem::path& working_directory,
+                                void (*prepare_child)() = nullptr) {
   // Everything the child needs is prepared before fork: after it, only
   // async-signal-safe calls are allowed.
   std::vector<std::string> words{program};
@@ -122,6 +125,7 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   if (child == 0) {
     ::close(pipe_ends[0]);
     if (::chdir(directory.c_str()) != 0 || ::dup2(pipe_ends[1], STDOUT_FILENO) < 0) ::_exit(126);
+    if (prepare_child != nullptr) prepare_child();
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
@@ -171,8 +175,11 @@ inline std::string QuotedForCommandLine(const std::string& word) {
   return quoted + "\"";
 }
 
+// `prepare_child` is for POSIX children; Windows has no such step.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory) {
+                                const std::filesystem::path& working_directory,
+                                void (*prepare_child)() = nullptr) {
+  (void)prepare_child;
   ProgramResult result;
   std::string command_line = QuotedForCommandLine(program);
   for (const std::string& argument : arguments) {
@@ -256,8 +263,9 @@ struct ZelvanorRun {
 // Runs the built program with `arguments` (the words after the program
 // name) in `working_directory` and splits off the banner line.
 inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& working_directory) {
-  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory);
+                               const std::filesystem::path& working_directory,
+                               void (*prepare_child)() = nullptr) {
+  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory, prepare_child);
   ZelvanorRun result;
   result.exit_code = run.exit_code;
   const std::string output = ConsoleText(run.output);

@@ -3,6 +3,10 @@
 // stay, a source retuned in place stays as it was, and the process ends the
 // way the signal ends it, so that a shell or a batch script sees 130, 143
 // or 129.
+// POSIX signals; the Windows console events are tested with the platform
+// layer (output_file_test.cpp).
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -105,3 +109,5 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interruption, ::testing::Values(SIGINT, SIGTER
 
 }  // namespace
 }  // namespace zelvanor::testing
+
+#endif  // !_WIN32

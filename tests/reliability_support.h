@@ -16,11 +16,13 @@
 #include "run_program.h"
 #include "wave_builder.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace zelvanor::testing {
 
@@ -53,14 +55,21 @@ inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destin
 }
 
 // Names in `directory` that are temporary outputs ("NAME.zelvanor-XXXXXX",
-// or the anonymous ".zelvanor-XXXXXX").
+// or the anonymous ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows).
 inline std::vector<std::string> TemporariesIn(const std::filesystem::path& directory) {
   std::vector<std::string> found;
   for (const std::string& name : ListDirectory(directory)) {
-    if (name.find(".zelvanor-") != std::string::npos) found.push_back(name);
+#ifdef _WIN32
+    const bool temporary = name.rfind("zlv", 0) == 0 && std::filesystem::path(name).extension() == ".tmp";
+#else
+    const bool temporary = name.find(".zelvanor-") != std::string::npos;
+#endif
+    if (temporary) found.push_back(name);
   }
   return found;
 }
+
+#ifndef _WIN32
 
 // The built program, started with its standard output thrown away and
 // `prepare` run in the child before exec (limits, signal dispositions).
@@ -98,5 +107,6 @@ inline int WaitForExit(pid_t child) {
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+#endif  // !_WIN32
 
 }  // namespace zelvanor::testing

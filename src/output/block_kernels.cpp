@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "output/interpolation_kernels.h"
+#include "output/sample_saturation.h"
 
 namespace zelvanor {
 namespace {
@@ -26,6 +27,29 @@ inline std::int32_t TruncateClamped(double s, const Limits& limits) {
   return static_cast<std::int32_t>(std::min(std::max(s, limits.low), limits.high));
 }
 
+bool PositionsInBlockRange(const double* positions, int count) {
+  int outside = 0;
+  for (int k = 0; k < count; ++k) {
+    const double r = positions[k];
+    outside |= static_cast<int>(r < 0.0) | static_cast<int>(r > kBlockMaxPosition) | static_cast<int>(r != r);
+  }
+  return outside == 0;
+}
+
+// The per-value kernel, saturated: for blocks outside the proven range.
+template <class Kernel>
+void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
+                             std::int32_t* out) {
+  for (int k = 0; k < count; ++k) {
+    KernelWindow window;
+    if constexpr (Kernel::kTaps >= 3) window.previous = taps.previous[k];
+    window.current = taps.current[k];
+    window.next = taps.next[k];
+    if constexpr (Kernel::kTaps == 4) window.after_next = taps.after_next[k];
+    out[k] = SaturateToWidth(Kernel::Interpolate(window, positions[k]), width);
+  }
+}
+
 }  // namespace
 
 // Where the compiler can make several versions of a function and pick one
@@ -47,6 +71,10 @@ inline std::int32_t TruncateClamped(double s, const Limits& limits) {
 ZELVANOR_CPU_VERSIONS
 void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
                             std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
+    return;
+  }
   const std::int32_t* __restrict x0 = taps.current;
   const std::int32_t* __restrict x1 = taps.next;
   const double* __restrict r = positions;
@@ -69,6 +97,10 @@ void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int 
 ZELVANOR_CPU_VERSIONS
 void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
                                std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
+    return;
+  }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
   const std::int32_t* __restrict x1 = taps.next;
@@ -94,6 +126,10 @@ void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, i
 ZELVANOR_CPU_VERSIONS
 void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
                                 std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
+    return;
+  }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
   const std::int32_t* __restrict x1 = taps.next;

@@ -1,16 +1,18 @@
 // The three interpolation kernels over a block of output frames of one
 // channel, saturated to the sample width: the resampler's hot loop. Each
-// gives, value for value, exactly SaturateToWidth(InterpolateX(...)); they
-// only avoid what keeps a compiler from vectorising the per-value form.
+// gives, value for value, exactly SaturateToWidth(InterpolateX(...)) for
+// 16- and 24-bit values; they only avoid what keeps a compiler from
+// vectorising the per-value form.
 //
-// Where that identity holds, and why (the block forms saturate in double
-// before converting to int32, the per-value forms truncate through 64 bits,
-// wrap to 32 and saturate): for sample values of at most 24 bits and
-// positions 0 <= r <= kBlockMaxPosition, no kernel's sum before truncation
-// reaches 2^31 in magnitude (the largest, hyperbolic at r = 5, stays below
-// 228 * 2^23 < 2^31), so the wrap never happens and truncation and
-// saturation commute. Callers keep to these preconditions, and fall back to
-// the per-value kernels where a position lies outside.
+// Why the results agree (the block forms saturate in double before
+// converting to int32, the per-value forms truncate through 64 bits, wrap
+// to 32 and saturate): for sample values of at most 24 bits and positions
+// 0 <= r <= kBlockMaxPosition, no kernel's sum before truncation reaches
+// 2^31 in magnitude (the largest, hyperbolic at r = 5, stays below
+// 228 * 2^23), so the wrap never happens and truncation and saturation
+// commute. A block with a position outside that range (the resampler makes
+// none: its positions lie in (0, 1] but for the last few frames of a chunk)
+// is computed value by value with the per-value kernels.
 #pragma once
 
 #include <cstdint>

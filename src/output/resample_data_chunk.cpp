@@ -8,7 +8,6 @@
 #include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
 #include "output/output_limits.h"
-#include "output/sample_saturation.h"
 #include "output/source_walk.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_layout.h"
@@ -66,21 +65,10 @@ struct BlockKernel<HyperbolicKernel> {
 
 // The kernel over `count` frames of every channel, saturated.
 template <class Kernel, int kWidth, int kChannels>
-void InterpolateBlock(FrameBlock<kChannels>& block, int count, bool positions_in_block_range) {
+void InterpolateBlock(FrameBlock<kChannels>& block, int count) {
   for (int c = 0; c < kChannels; ++c) {
-    if (positions_in_block_range) {
-      const BlockTaps taps{block.previous[c], block.current[c], block.next[c], block.after_next[c]};
-      BlockKernel<Kernel>::kInterpolate(taps, block.position, count, kWidth, block.result[c]);
-      continue;
-    }
-    for (int k = 0; k < count; ++k) {
-      KernelWindow window;
-      if constexpr (Kernel::kTaps >= 3) window.previous = block.previous[c][k];
-      window.current = block.current[c][k];
-      window.next = block.next[c][k];
-      if constexpr (Kernel::kTaps == 4) window.after_next = block.after_next[c][k];
-      block.result[c][k] = SaturateToWidth<kWidth>(Kernel::Interpolate(window, block.position[k]));
-    }
+    const BlockTaps taps{block.previous[c], block.current[c], block.next[c], block.after_next[c]};
+    BlockKernel<Kernel>::kInterpolate(taps, block.position, count, kWidth, block.result[c]);
   }
 }
 
@@ -99,27 +87,31 @@ void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
   std::int64_t index = 1;
   while (index <= n - 2) {
     const int count = static_cast<int>(std::min<std::int64_t>(kBlockFrames, n - 1 - index));
-    bool in_block_range = true;
     for (int k = 0; k < count;) {
       // The common stretch: consecutive frames around the read pointer.
       const std::int64_t regular = walk.RegularFrames(count - k);
-      std::int64_t done = 0;
-      for (double r; done < regular && walk.AdvanceRegular(r); ++done, ++k) {
-        block.position[k] = r;
-        const std::uint8_t* const current = frames + walk.current_frame();
-        for (int c = 0; c < kChannels; ++c) {
-          const std::uint8_t* const value = current + c * kWidth;
-          if constexpr (Kernel::kTaps >= 3) block.previous[c][k] = ReadSampleValue<kWidth>(value - kFrameBytes);
-          block.current[c][k] = ReadSampleValue<kWidth>(value);
-          block.next[c][k] = ReadSampleValue<kWidth>(value + kFrameBytes);
-          if constexpr (Kernel::kTaps == 4) block.after_next[c][k] = ReadSampleValue<kWidth>(value + 2 * kFrameBytes);
-        }
+      if (regular > 0) {
+        double* const positions = block.position + k;
+        walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current_frame) {
+          positions[j] = r;
+          const std::uint8_t* const current = frames + current_frame;
+          for (int c = 0; c < kChannels; ++c) {
+            const std::uint8_t* const value = current + c * kWidth;
+            const std::int64_t at = k + j;
+            if constexpr (Kernel::kTaps >= 3) block.previous[c][at] = ReadSampleValue<kWidth>(value - kFrameBytes);
+            block.current[c][at] = ReadSampleValue<kWidth>(value);
+            block.next[c][at] = ReadSampleValue<kWidth>(value + kFrameBytes);
+            if constexpr (Kernel::kTaps == 4) {
+              block.after_next[c][at] = ReadSampleValue<kWidth>(value + 2 * kFrameBytes);
+            }
+          }
+        });
+        k += static_cast<int>(regular);
+        continue;
       }
-      if ((done == regular && regular != 0) || k == count) continue;
       // Everything else (the start, the cut, the end): the format's steps.
       const double r = walk.Advance();
       block.position[k] = r;
-      in_block_range = in_block_range && r >= 0.0 && r <= kBlockMaxPosition;
       const TapOffsets taps = walk.Taps();
       for (int c = 0; c < kChannels; ++c) {
         const std::uint8_t* const channel = frames + c * kWidth;
@@ -131,7 +123,7 @@ void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
       ++k;
     }
 
-    InterpolateBlock<Kernel, kWidth, kChannels>(block, count, in_block_range);
+    InterpolateBlock<Kernel, kWidth, kChannels>(block, count);
     for (int k = 0; k < count; ++k) {
       for (int c = 0; c < kChannels; ++c) {
         WriteSampleValue(bytes.data() + k * kFrameBytes + c * kWidth, kWidth, block.result[c][k]);

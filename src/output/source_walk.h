@@ -96,10 +96,12 @@ class SourceWalk {
   // How many of the next output frames, at most `limit`, lie surely in a
   // regular stretch: the frames around the read pointer consecutive, enough
   // frames left for the most that one output frame consumes plus the two
-  // the kernel reads, and no cut within reach. AdvanceRegular may take them.
+  // the kernel reads, no cut within reach, and the position before the
+  // advance, a, in [f, ceil(f) + 1] (see AdvanceRegular).
   std::int64_t RegularFrames(std::int64_t limit) const {
     if (!shortcut_ || previous_frame_ + kFrameBytes != current_frame_ ||
-        read_pointer_ != current_frame_ + kFrameBytes || remaining_ <= shortcut_remaining_) {
+        read_pointer_ != current_frame_ + kFrameBytes || remaining_ <= shortcut_remaining_ ||
+        !(read_position_ >= tuning_factor_ && read_position_ <= most_ + 1.0)) {
       return 0;
     }
     // Each frame consumes at most ceil(f) frames.
@@ -115,40 +117,46 @@ class SourceWalk {
     return std::min(frames, limit);
   }
 
-  // Advance within a regular stretch. There the position before the
-  // advance, a, lies in [f, f + 1] (the previous r was in (0, 1]), so the
-  // advance consumes ceil(f) - 1 frames, or ceil(f) when a > ceil(f): the
-  // unique m with a - m in (0, 1]. The subtraction a - m is exact (m is an
+  // Takes `count` output frames (at most what RegularFrames allowed, which
+  // must be at least 1) and calls frame(k, r, offset of the current frame)
+  // for each; the kernels read the frames before and after the current one
+  // and the one after that.
+  //
+  // With a in [f, c + 1], c = ceil(f), the advance consumes c - 1 frames,
+  // or c when a > c: the unique m with a - m in (0, 1] (for a <= c,
+  // a - c + 1 >= f - c + 1 > 0). The subtraction a - m is exact (m is an
   // integer not above a), and a + (f - m) is the same real number as
   // (a - m) + f, so it rounds to the same double as the format's two steps.
-  // Should r come out of (0, 1] all the same, nothing is changed, false is
-  // returned and Advance must take the frame.
-  bool AdvanceRegular(double& r) {
-    const double a = read_position_;
-    std::int64_t consumed;
-    double next_position;
-    if (a > most_) {
-      r = a - most_;
-      next_position = a + step_most_;
-      consumed = most_consumed_;
-    } else {
-      r = a - fewer_;
-      next_position = a + step_fewer_;
-      consumed = most_consumed_ - 1;
+  // The next a, that sum rounded, lies in [f, c + 1] again (c + 1 is a
+  // double not below f + 1), so one check at the start covers the stretch.
+  template <class Frame>
+  void AdvanceRegular(std::int64_t count, Frame&& frame) {
+    if (count <= 0) return;
+    const std::int64_t most_bytes = most_consumed_ * kFrameBytes;
+    const std::int64_t fewer_bytes = most_bytes - kFrameBytes;
+    double a = read_position_;
+    std::int64_t current = current_frame_;
+    const std::int64_t start = current;
+    for (std::int64_t k = 0; k < count; ++k) {
+      double r;
+      if (a > most_) {
+        r = a - most_;
+        a = a + step_most_;
+        current += most_bytes;
+      } else {
+        r = a - fewer_;
+        a = a + step_fewer_;
+        current += fewer_bytes;
+      }
+      frame(k, r, current);
     }
-    if (!(r > 0.0 && r <= 1.0)) return false;
-    read_position_ = next_position;
-    source_frame_counter_ += static_cast<std::uint64_t>(consumed);
-    current_frame_ += consumed * kFrameBytes;
-    previous_frame_ = current_frame_ - kFrameBytes;
-    read_pointer_ = current_frame_ + kFrameBytes;
-    remaining_ -= consumed * kFrameBytes;
-    return true;
+    read_position_ = a;
+    remaining_ -= current - start;
+    source_frame_counter_ += static_cast<std::uint64_t>((current - start) / kFrameBytes);
+    current_frame_ = current;
+    previous_frame_ = current - kFrameBytes;
+    read_pointer_ = current + kFrameBytes;
   }
-
-  // The frame AdvanceRegular moved to; the kernel reads the frames before
-  // and after it and the one after that.
-  std::int64_t current_frame() const { return current_frame_; }
 
   // For the last output frame: consumes without a cut; returns the offset of
   // the frame it copies (the last one strictly before its position).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Zelvanor (release) and shows it at work in demo-output/: the usage
-# line, the option help, and how a run reports its options and its files.
+# line, the option help, how a run reports its options and its files, and
+# the example pipes retuned by 30 cents and into Werckmeister III.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -31,3 +32,24 @@ show '*.wav' retuned +100 V=2 O=1 R=0.5 '?'
 printf 'not a pipe\n' > not-a-pipe.wav
 show '*.wav' retuned 5
 show '*.wav' retuned 1
+
+# The example pipes (examples/pipes, written by the zelvanor_make_examples
+# tool) retuned 30 cents up: each output keeps its sustain loop, release cue,
+# labels and text region, moved to the new timing, and the stretch between
+# the loop and the release is cut. V=4 shows the old and new positions.
+show '../examples/pipes/*.wav' retuned +30
+show '../examples/pipes/036-C.wav' retuned +30 V=4
+
+# From equal temperament to a historical one: each pipe gets its own factor
+# from the note in its file name (036-C.wav is a C). H writes the page that
+# describes the temperament instead of retuning.
+mkdir -p historical
+show '../examples/pipes/*.wav' historical Werckmeister_III T=Equal V=2
+show '../examples/pipes/*.wav' historical/ Werckmeister_III H
+echo
+echo "demo-output/historical/tuning.html:"
+cat historical/tuning.html
+
+echo
+echo "Retuned pipes in demo-output/retuned and demo-output/historical:"
+ls -l retuned historical

@@ -51,27 +51,6 @@ Bytes SmallPipe() {
   return WaveBuilder().Fmt(Format{}).Data(Pcm(values, 16)).Build();
 }
 
-// The driver is built before the stages it calls; until the chunk analysis
-// and the output generation are in, the tests of whole retuning runs are
-// skipped rather than failed. The probe retunes one pipe in-process.
-bool RetuningStagesAvailable() {
-  static const bool available = [] {
-    ScratchDirectory dir;
-    const Bytes image = SmallPipe();
-    const std::string destination = (dir.path() / "probe.wav").string();
-    ::testing::internal::CaptureStdout();
-    const std::optional<SourceAnalysis> analysis = AnalyseSource("probe.wav", image, Settings{});
-    if (analysis) GenerateOutput("probe.wav", destination, 1.0, image, *analysis, Settings{});
-    ::testing::internal::GetCapturedStdout();
-    return analysis.has_value() && fs::exists(destination);
-  }();
-  return available;
-}
-
-#define SKIP_UNLESS_RETUNING_AVAILABLE()                                    \
-  if (!RetuningStagesAvailable()) GTEST_SKIP() << "chunk analysis or output " \
-                                                  "generation not built in yet"
-
 class DriverEndToEnd : public ::testing::Test {
  protected:
   ZelvanorRun Run(const std::vector<std::string>& arguments) {
@@ -198,7 +177,6 @@ TEST_F(DriverEndToEnd, EmptyDestinationIsRefused) {
 }
 
 TEST_F(DriverEndToEnd, NonRiffSourceIsSkippedAndTheNextOneProcessed) {
-  SKIP_UNLESS_RETUNING_AVAILABLE();
   WriteFile(At("a.wav"), SmallPipe());
   WriteFile(At("b.wav"), std::string("plain text, not RIFF"));
   WriteFile(At("c.wav"), SmallPipe());
@@ -213,7 +191,6 @@ TEST_F(DriverEndToEnd, NonRiffSourceIsSkippedAndTheNextOneProcessed) {
 }
 
 TEST_F(DriverEndToEnd, DestinationWithOrWithoutSeparatorGivesTheSamePath) {
-  SKIP_UNLESS_RETUNING_AVAILABLE();
   fs::create_directory(At("in"));
   WriteFile(At("in/036-C.wav"), SmallPipe());
   MakeOutputDirectory();

@@ -69,7 +69,7 @@ TEST(FmtChunk, FiveChannelsEndTheRunMidLine) {
 TEST(FmtChunk, RefusesZeroChannels) {
   const AnalysisOutcome outcome = AnalyseImage(WaveBuilder().Fmt({.channels = 0}).Build(), 3);
   EXPECT_EQ(outcome.exit_code, 99);
-  EXPECT_EQ(outcome.output, kBanner + "SAMPLE FORMAT PCM 0 Channelfatal error: cannot work with 0 channels\n");
+  EXPECT_EQ(outcome.output, kBanner + "SAMPLE FORMAT PCM 0 Channelfatal error: pipe.wav: cannot work with 0 channels\n");
 }
 
 TEST(FmtChunk, RefusesCompressedAndOtherWidths) {
@@ -88,7 +88,7 @@ TEST(FmtChunk, RefusesABodyTooShortForTheFormat) {
   const Bytes short_fmt = Chunk("fmt ", Truncated(FmtBody({}), 14));
   const AnalysisOutcome outcome = AnalyseImage(WaveBuilder().Add(short_fmt).Data(Bytes(8, 0)).Build(), 3);
   EXPECT_EQ(outcome.exit_code, 99);
-  EXPECT_EQ(outcome.output, kBanner + "fatal error: fmt chunk of 14 bytes is too short to describe the format\n");
+  EXPECT_EQ(outcome.output, kBanner + "fatal error: pipe.wav: fmt chunk of 14 bytes is too short to describe the format\n");
 }
 
 TEST(FmtChunk, IsWalkedByItsSizeAlone) {
@@ -108,10 +108,10 @@ TEST(FmtChunk, SampleRateZeroShowsZeroSeconds) {
   ASSERT_TRUE(outcome.result);
   EXPECT_EQ(outcome.output,
             kBanner + "SAMPLE FORMAT PCM MONO Rate 0 Samples/Sec 16 Bits/Sample\n"
-                      "Warning: the fmt chunk gives a sample rate of 0; durations are shown as 0 seconds\n"
+                      "Warning: pipe.wav: the fmt chunk gives a sample rate of 0; durations are shown as 0 seconds\n"
                       "data chunk 2 Samples, 0.000000 Seconds\n");
   EXPECT_EQ(AnalyseImage(image, 0).output,
-            "Warning: the fmt chunk gives a sample rate of 0; durations are shown as 0 seconds\n");
+            "Warning: pipe.wav: the fmt chunk gives a sample rate of 0; durations are shown as 0 seconds\n");
 }
 
 TEST(DataChunk, NeedsAFmtChunkBeforeIt) {
@@ -170,7 +170,7 @@ TEST(DataChunk, CutOffRecordingCountsTheFramesThatAreThere) {
   EXPECT_EQ(outcome.result->frame_count, 2);
   EXPECT_EQ(outcome.result->data->size, 10u);
   EXPECT_EQ(outcome.output,
-            "Warning: chunk \"data\" declares 4294967295 bytes but only 10 are left in the file;"
+            "Warning: pipe.wav: chunk \"data\" declares 4294967295 bytes but only 10 are left in the file;"
             " cut at the end of the file\n"
             "data segment must contain complete samples\n");
 }
@@ -181,7 +181,7 @@ TEST(ChunkWalk, ReportsBytesTooFewForAChunkHeader) {
   const AnalysisOutcome outcome = AnalyseImage(image, 0);
   ASSERT_TRUE(outcome.result);
   EXPECT_EQ(outcome.result->frame_count, 1);
-  EXPECT_EQ(outcome.output, "Warning: 3 bytes at the end of pipe.wav are too few for a chunk header; ignored\n");
+  EXPECT_EQ(outcome.output, "Warning: pipe.wav: 3 bytes at the end are too few for a chunk header; ignored\n");
 }
 
 }  // namespace

@@ -292,12 +292,5 @@ TEST(ResampleDataChunkTest, OversizedOutputIsFatalBeforeAnythingIsWritten) {
   EXPECT_EQ(sink.Position(), 0u);
 }
 
-TEST(ResampleDataChunkTest, NoFormatIsFatal) {
-  const SourceAnalysis analysis;
-  const Settings settings;
-  MemorySink sink;
-  EXPECT_THROW(ResampleDataChunk(MakeRetuneJob({}, analysis, settings, 1.0), {}, sink), RunError);
-}
-
 }  // namespace
 }  // namespace zelvanor

@@ -158,6 +158,7 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
 }
 #endif
 
+#ifdef ZELVANOR_EXECUTABLE
 struct ZelvanorRun {
   int exit_code = -1;
   std::string banner;  // the first line, with its line end
@@ -178,5 +179,6 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
   EXPECT_EQ(result.banner.rfind("Zelvanor Vers 2.01", 0), 0u) << "no banner in: " << run.output;
   return result;
 }
+#endif  // ZELVANOR_EXECUTABLE
 
 }  // namespace zelvanor::testing

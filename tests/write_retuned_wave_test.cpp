@@ -25,17 +25,9 @@ std::optional<ChunkView> Find(const std::vector<ChunkView>& chunks, const std::s
   return std::nullopt;
 }
 
-TEST(WriteRetunedWave, RiffSizeIsTheLengthLessEight) {
-  const Bytes image = WaveBuilder().RiffSize(12345).Fmt(kMono16).Data(Frames(100)).Build();
-  const RetuneOutcome out = RetuneImage(image, 1.5);
-  ASSERT_FALSE(out.exit_code);
-  EXPECT_EQ(U32(out.bytes, 4), out.bytes.size() - 8);
-  EXPECT_TRUE(std::equal(image.begin(), image.begin() + 4, out.bytes.begin()));
-  EXPECT_TRUE(std::equal(image.begin() + 8, image.begin() + 12, out.bytes.begin() + 8));
-}
-
 TEST(WriteRetunedWave, HeaderAloneGivesTwelveBytes) {
-  const RetuneOutcome out = RetuneImage(WaveBuilder().RiffSize(0).Build(), 1.0);
+  // The source's RIFF size is not taken over; the true one is written.
+  const RetuneOutcome out = RetuneImage(WaveBuilder().RiffSize(12345).Build(), 1.0);
   EXPECT_EQ(out.bytes, (Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}));
 }
 
@@ -334,6 +326,20 @@ TEST(WriteRetunedWave, ChunksCutOffByTheEndOfTheFileAreWrittenWhole) {
   EXPECT_EQ(data->stored.size(), data->size);
 }
 
+// Every output is whole: RIFF size = length - 8, each chunk as long as its
+// size says (padded, except fmt).
+void ExpectWellFormed(const Bytes& file) {
+  ASSERT_GE(file.size(), 12u);
+  EXPECT_EQ(U32(file, 4), file.size() - 8);
+  std::size_t total = 12;
+  for (const ChunkView& chunk : ChunksOf(file)) {
+    const std::size_t extent = chunk.id == "fmt " ? chunk.size : chunk.size + (chunk.size & 1u);
+    EXPECT_EQ(chunk.stored.size(), extent) << chunk.id;
+    total += 8 + chunk.stored.size();
+  }
+  EXPECT_EQ(total, file.size());
+}
+
 TEST(WriteRetunedWave, TruncatedAtEveryByteStaysWellFormed) {
   const Bytes image = WaveBuilder()
                           .Fmt({.channels = 2, .bits = 24})
@@ -347,17 +353,27 @@ TEST(WriteRetunedWave, TruncatedAtEveryByteStaysWellFormed) {
     SCOPED_TRACE(length);
     const RetuneOutcome out = RetuneImage(Truncated(image, length), 1.3);
     if (out.exit_code) continue;  // refused with a message: fine
-    ASSERT_GE(out.bytes.size(), 12u);
-    EXPECT_EQ(U32(out.bytes, 4), out.bytes.size() - 8);
-    // Every chunk of the output is whole: its stored bytes are as many as
-    // its size says (padded, except fmt).
-    std::size_t total = 12;
-    for (const ChunkView& chunk : ChunksOf(out.bytes)) {
-      const std::size_t extent = chunk.id == "fmt " ? chunk.size : chunk.size + (chunk.size & 1u);
-      EXPECT_EQ(chunk.stored.size(), extent) << chunk.id;
-      total += 8 + chunk.stored.size();
+    ExpectWellFormed(out.bytes);
+  }
+}
+
+TEST(WriteRetunedWave, HostileFieldsNeverBreakTheOutput) {
+  const Bytes image = WaveBuilder()
+                          .Fmt({.channels = 2, .bits = 16})
+                          .Data(Frames(40, 2))
+                          .Cue({{.id = 1, .offset = 3}, {.id = 2, .offset = 35}})
+                          .Smpl({{.start = 3, .end = 9}}, {7, 7, 7})
+                          .Adtl({Labl(1, "a"), Ltxt(2, 5), Note(2, "bb")})
+                          .Unknown("junk", {1, 2, 3})
+                          .Build();
+  Settings settings;
+  settings.dummy_loop_length = 3;
+  for (std::size_t at = 4; at + 4 <= image.size(); at += 2) {
+    for (std::uint32_t value : {0u, 1u, 23u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+      SCOPED_TRACE(std::to_string(at) + " = " + std::to_string(value));
+      const RetuneOutcome out = RetuneImage(WithU32(image, at, value), 0.45, settings);
+      if (out.analysis && !out.exit_code) ExpectWellFormed(out.bytes);  // else refused or skipped
     }
-    EXPECT_EQ(total, out.bytes.size());
   }
 }
 

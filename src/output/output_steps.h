@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "output/byte_sink.h"
 #include "output/retune_job.h"
@@ -14,6 +15,7 @@
 namespace zelvanor {
 
 struct OutputRun {
+  const std::string& source_path;  // names the file in messages
   const RetuneJob& job;
   ByteSink& sink;
   // Frames of the last data chunk resampled (the dummy loop starts there).

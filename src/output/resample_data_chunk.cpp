@@ -220,8 +220,9 @@ std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8
   const std::uint64_t new_size = (static_cast<std::uint64_t>(output_frames) + silence_frames) *
                                  static_cast<std::uint64_t>(frame_bytes);
   const std::uint64_t padded_size = new_size + (new_size & 1);
-  // Both the chunk's size and the RIFF size that will count it must fit.
-  if (new_size > kMaxRiffField || sink.Position() + 8 + padded_size - 8 > kMaxRiffField) {
+  // Both the chunk's size and the RIFF size must fit; the RIFF size will
+  // count at least what is written so far and this chunk's header and body.
+  if (new_size > kMaxRiffField || sink.Position() + padded_size > kMaxRiffField) {
     ThrowOutputTooLarge();
   }
   const auto n = static_cast<std::uint32_t>(output_frames);

@@ -53,7 +53,8 @@ void PutId(std::uint8_t*& at, const char (&id)[5]) {
 void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
   // The same limit as the analysis, which has already refused such a chunk.
   if (chunk.body.size < kSmplHeaderSize) {
-    ThrowFatal("fatal error: smpl chunk of %u bytes is too short for its 36-byte header\n", chunk.body.size);
+    ThrowFatal("fatal error: %s: smpl chunk of %u bytes is too short for its 36-byte header\n",
+               run.source_path.c_str(), chunk.body.size);
   }
   // Loop records may reach into the pad byte, as the analysis reads them.
   const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);

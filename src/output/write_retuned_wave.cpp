@@ -50,7 +50,7 @@ void WriteRetunedWave(const std::string& source_path, const std::string& destina
   sink.Write(header);
   if (!sink.ok()) ThrowWriteFailed();
 
-  OutputRun run{job, sink};
+  OutputRun run{source_path, job, sink};
   const auto image_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(job.image.size(), kMaxRiffField));
   ChunkWalker walker(job.image, kRiffHeaderSize, image_size, Framing::kTopLevel);
   while (const std::optional<WalkedChunk> chunk = walker.Next()) {

@@ -11,4 +11,8 @@ namespace zelvanor {
 void WriteTuningReport(const std::string& request, const std::string& destination,
                        const std::string& executable_path);
 
+// Where the page goes: `destination`, or "tuning.html" inside it when it
+// ends in "/" or "\\". Throws RunError (exit code 1) beyond 255 characters.
+std::string TuningPagePath(const std::string& destination);
+
 }  // namespace zelvanor

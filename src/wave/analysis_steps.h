@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <string>
 
 #include "driver/settings.h"
 #include "wave/chunk_walker.h"
@@ -14,12 +15,14 @@
 namespace zelvanor {
 
 struct AnalysisRun {
+  const std::string& path;  // names the file in warnings
   std::span<const std::uint8_t> image;
   const Settings& settings;
   SourceAnalysis& result;
 
   bool VerbosityAbove(int level) const { return settings.verbosity > level; }
   std::span<const std::uint8_t> Bytes(ByteRange range) const { return Slice(image, range); }
+  const char* file() const { return path.c_str(); }
 };
 
 void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run);

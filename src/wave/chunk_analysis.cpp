@@ -53,7 +53,7 @@ std::optional<SourceAnalysis> AnalyseSource(const std::string& path,
                                             std::span<const std::uint8_t> image,
                                             const Settings& settings) {
   SourceAnalysis result;
-  AnalysisRun run{image, settings, result};
+  AnalysisRun run{path, image, settings, result};
   if (run.VerbosityAbove(2)) {
     Print("*************** Analyzing Sourcefile %s ****************************\n", path.c_str());
   }
@@ -66,16 +66,16 @@ std::optional<SourceAnalysis> AnalyseSource(const std::string& path,
   while (const std::optional<WalkedChunk> chunk = walker.Next()) {
     if (chunk->truncated()) {
       // Typically a recording that was cut off: what is there is used.
-      Print("Warning: chunk \"%c%c%c%c\" declares %u bytes but only %u are left in the file;"
+      Print("Warning: %s: chunk \"%c%c%c%c\" declares %u bytes but only %u are left in the file;"
             " cut at the end of the file\n",
-            chunk->id[0], chunk->id[1], chunk->id[2], chunk->id[3], chunk->declared_size,
+            run.file(), chunk->id[0], chunk->id[1], chunk->id[2], chunk->id[3], chunk->declared_size,
             chunk->body.size);
     }
     AnalyseChunk(*chunk, run);
   }
   if (walker.leftover() != 0) {
-    Print("Warning: %u bytes at the end of %s are too few for a chunk header; ignored\n",
-          walker.leftover(), path.c_str());
+    Print("Warning: %s: %u bytes at the end are too few for a chunk header; ignored\n",
+          run.file(), walker.leftover());
   }
 
   DecideReleaseRegion(run);

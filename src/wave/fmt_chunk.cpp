@@ -9,8 +9,8 @@ void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   // Without its first 16 bytes the format is unknown, and guessing it from
   // the bytes of the next chunk would misread the whole audio.
   if (chunk.body.size < kFmtMinimumSize) {
-    ThrowFatal("fatal error: fmt chunk of %u bytes is too short to describe the format\n",
-               chunk.body.size);
+    ThrowFatal("fatal error: %s: fmt chunk of %u bytes is too short to describe the format\n",
+               run.file(), chunk.body.size);
   }
   ByteReader reader(run.Bytes(chunk.body));
   const std::uint16_t format_tag = reader.U16At(kFmtFormatTag);
@@ -37,7 +37,7 @@ void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   }
   if (channels > kMaxChannels) ThrowFatal("fatal error: cannot work with more than 4 channels\n");
   // No frame has zero values; every frame count would be a division by 0.
-  if (channels == 0) ThrowFatal("fatal error: cannot work with 0 channels\n");
+  if (channels == 0) ThrowFatal("fatal error: %s: cannot work with 0 channels\n", run.file());
   if (run.VerbosityAbove(2)) {
     Print(" Rate %ld Samples/Sec", AsLong(samples_per_sec));
     Print(" %d Bits/Sample\n", bits_per_sample);
@@ -52,7 +52,9 @@ void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   result.sample_rate = samples_per_sec;
   // Retuning does not depend on the rate; only the duration shown does.
   if (samples_per_sec == 0) {
-    Print("Warning: the fmt chunk gives a sample rate of 0; durations are shown as 0 seconds\n");
+    Print("Warning: %s: the fmt chunk gives a sample rate of 0; durations are shown as 0"
+          " seconds\n",
+          run.file());
   }
 }
 

@@ -22,8 +22,9 @@ ByteRange TextRange(const WalkedChunk& sub, AnalysisRun& run, const char* kind,
   const std::span<const std::uint8_t> bytes = run.Bytes(after_name);
   const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
   if (zero == bytes.end()) {
-    Print("Warning: %s text of cue point %d has no terminating zero; it ends with its sub-chunk\n",
-          kind, id);
+    Print("Warning: %s: %s text of cue point %d has no terminating zero; it ends with its"
+          " sub-chunk\n",
+          run.file(), kind, id);
     return {after_name.offset, sub.body.size - kAdtlNameSize};
   }
   return {after_name.offset, static_cast<std::uint32_t>(zero - bytes.begin())};
@@ -32,8 +33,8 @@ ByteRange TextRange(const WalkedChunk& sub, AnalysisRun& run, const char* kind,
 void AnalyseTextSubChunk(const WalkedChunk& sub, AnalysisRun& run, bool is_label) {
   const char* kind = is_label ? "labl" : "note";
   if (sub.body.size < kAdtlNameSize) {
-    Print("Warning: %s sub-chunk of %u bytes has no cue point id; ignored\n", kind,
-          sub.body.size);
+    Print("Warning: %s: %s sub-chunk of %u bytes has no cue point id; ignored\n", run.file(),
+          kind, sub.body.size);
     return;
   }
   const auto id = static_cast<std::int32_t>(ByteReader(run.Bytes(sub.body)).U32At(kAdtlName));
@@ -58,8 +59,9 @@ void AnalyseLtxtSubChunk(const WalkedChunk& sub, AnalysisRun& run) {
   // The output rescales dwSampleLength; a record without its fixed part
   // cannot be a text region.
   if (sub.body.size < kLtxtFixedSize) {
-    Print("Warning: ltxt sub-chunk of %u bytes is shorter than its 20-byte fixed part; ignored\n",
-          sub.body.size);
+    Print("Warning: %s: ltxt sub-chunk of %u bytes is shorter than its 20-byte fixed part;"
+          " ignored\n",
+          run.file(), sub.body.size);
     return;
   }
   ByteReader fields(run.Bytes(sub.body));
@@ -106,15 +108,16 @@ void AnalyseListChunk(const WalkedChunk& chunk, AnalysisRun& run) {
                      static_cast<std::uint32_t>(chunk.stored.end()), Framing::kSubChunk);
   while (const std::optional<WalkedChunk> sub = walker.Next()) {
     if (sub->truncated()) {
-      Print("Warning: sub-chunk \"%c%c%c%c\" declares %u bytes but only %u are left in its LIST;"
-            " cut at the end of the LIST\n",
-            sub->id[0], sub->id[1], sub->id[2], sub->id[3], sub->declared_size, sub->body.size);
+      Print("Warning: %s: sub-chunk \"%c%c%c%c\" declares %u bytes but only %u are left in its"
+            " LIST; cut at the end of the LIST\n",
+            run.file(), sub->id[0], sub->id[1], sub->id[2], sub->id[3], sub->declared_size, sub->body.size);
     }
     AnalyseSubChunk(*sub, run);
   }
   if (walker.leftover() != 0) {
-    Print("Warning: %u bytes at the end of a LIST are too few for a sub-chunk header; ignored\n",
-          walker.leftover());
+    Print("Warning: %s: %u bytes at the end of a LIST are too few for a sub-chunk header;"
+          " ignored\n",
+          run.file(), walker.leftover());
   }
 }
 

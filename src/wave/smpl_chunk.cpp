@@ -56,8 +56,8 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   // Without the whole sampler header the loop count is unknown, and a
   // sustain loop taken for absent would change what the output cuts.
   if (chunk.body.size < kSmplHeaderSize) {
-    ThrowFatal("fatal error: smpl chunk of %u bytes is too short for its 36-byte header\n",
-               chunk.body.size);
+    ThrowFatal("fatal error: %s: smpl chunk of %u bytes is too short for its 36-byte header\n",
+               run.file(), chunk.body.size);
   }
   // Loop records may reach into the pad byte: they are read from the
   // stored bytes, and what follows the last record is additional data.

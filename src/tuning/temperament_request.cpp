@@ -1,0 +1,19 @@
+#include "tuning/temperament_request.h"
+
+#include "tuning/decimal_number.h"
+
+namespace zelvanor {
+
+std::string_view RequestNamePart(std::string_view request) {
+  return request.substr(0, request.find_first_of("+-"));
+}
+
+double RequestOffset(std::string_view request) {
+  const std::size_t sign = request.find_first_of("+-");
+  if (sign == std::string_view::npos || sign + 1 >= request.size()) return 0.0;
+  const char after = request[sign + 1];
+  if (after < '0' || after > '9') return 0.0;
+  return ScanDecimal(request.substr(sign)).value;
+}
+
+}  // namespace zelvanor

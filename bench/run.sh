@@ -16,6 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
+load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 runs=7
 count=128
 micro=1
@@ -111,22 +112,26 @@ rm -rf out && mkdir out && zel corpus +100
 [ "$(find out -name '*.wav' | wc -l)" -eq "$files" ] || { echo "zelvanor did not write every file" >&2; exit 1; }
 
 # Rounds of every command in turn, so that a disturbance hits all alike.
-declare -A samples
+# Wall time, and the processor time (user + system) that the command and
+# its children used: on a busy machine the latter is the steadier figure.
+declare -A samples cpu_samples
+TIMEFORMAT='%3R %3U %3S'
 for ((round = 0; round < runs; round++)); do
   for name in "${names[@]}"; do
     rm -rf out && mkdir out && sync
-    start=$(date +%s%N)
-    eval "${command[$name]}"
-    end=$(date +%s%N)
-    samples[$name]+="$(((end - start) / 1000)) "
+    timing=$( { time eval "${command[$name]}"; } 2>&1 >/dev/null | tail -1)
+    read -r wall user system <<<"$timing"
+    samples[$name]+="$(awk -v s="$wall" 'BEGIN { printf "%d", s * 1e6 }') "
+    cpu_samples[$name]+="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%d", (u + s) * 1e6 }') "
   done
 done
 rm -rf out
 
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-declare -A med
+declare -A med cpu
 for name in "${names[@]}"; do
   med[$name]=$(echo "${samples[$name]}" | median)
+  cpu[$name]=$(echo "${cpu_samples[$name]}" | median)
 done
 
 # Peak resident memory of one run (GNU time, in KiB).
@@ -143,19 +148,20 @@ seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo
-echo "Zelvanor benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load at start:$(cut -d' ' -f1-3 /proc/loadavg | sed 's/^/ /')"
+echo "Zelvanor benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average at start: $load_at_start"
 printf 'corpus: %d pipes, %.1f MB (largest %.2f MiB); median of %d runs each\n\n' \
   "$files" "$(awk -v b="$corpus_bytes" 'BEGIN { print b / 1e6 }')" \
   "$(awk -v b="$largest" 'BEGIN { print b / 1048576 }')" "$runs"
-printf '%-34s %9s %9s %10s\n' "command" "median s" "x floor" "peer / it"
+printf '%-34s %9s %9s %10s %9s %9s\n' "command" "median s" "x floor" "peer / it" "cpu s" "x floor"
 for name in floor q0 q1 q2 temperament peer; do
   [ -n "${med[$name]:-}" ] || continue
   peer_ratio=""
   if [ -n "${med[peer]:-}" ] && [ "$name" != peer ] && [ "$name" != floor ]; then
     peer_ratio=$(ratio "${med[peer]}" "${med[$name]}")
   fi
-  printf '%-34s %9s %9s %10s\n' "${label[$name]}" "$(seconds "${med[$name]}")" \
-    "$(ratio "${med[$name]}" "${med[floor]}")" "$peer_ratio"
+  printf '%-34s %9s %9s %10s %9s %9s\n' "${label[$name]}" "$(seconds "${med[$name]}")" \
+    "$(ratio "${med[$name]}" "${med[floor]}")" "$peer_ratio" "$(seconds "${cpu[$name]}")" \
+    "$(ratio "${cpu[$name]}" "${cpu[floor]}")"
 done
 [ -n "${med[peer]:-}" ] || echo "(sox is not installed: the peer was skipped)"
 echo

@@ -1,6 +1,7 @@
 #include "output/block_kernels.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "output/interpolation_kernels.h"
 #include "output/sample_saturation.h"
@@ -27,11 +28,14 @@ inline std::int32_t TruncateClamped(double s, const Limits& limits) {
   return static_cast<std::int32_t>(std::min(std::max(s, limits.low), limits.high));
 }
 
+// For doubles from +0 upward the bit patterns are ordered like the values;
+// negative values and NaN have patterns above every one of them, so one
+// unsigned comparison per position (which vectorises) finds them all.
 bool PositionsInBlockRange(const double* positions, int count) {
-  int outside = 0;
+  constexpr std::uint64_t kLimit = std::bit_cast<std::uint64_t>(kBlockMaxPosition);
+  std::uint64_t outside = 0;
   for (int k = 0; k < count; ++k) {
-    const double r = positions[k];
-    outside |= static_cast<int>(r < 0.0) | static_cast<int>(r > kBlockMaxPosition) | static_cast<int>(r != r);
+    outside |= static_cast<std::uint64_t>(std::bit_cast<std::uint64_t>(positions[k]) > kLimit);
   }
   return outside == 0;
 }

@@ -2,16 +2,18 @@
 # Times Zelvanor on a generated corpus of organ pipes against the I/O floor
 # (cp -r of the corpus) and a peer (sox), side by side in one run.
 #
-#   bench/run.sh [--runs N] [--count N] [--no-micro]
+#   bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]
 #
 # --runs   timed runs of each command (default 7); medians are reported
 # --count  pipes in the corpus (default 128, about 100 MB); a second corpus
 #          of twice as many pipes shows how the time grows
+# --dir    put the corpus and the outputs into DIR/zelvanor-bench/ (default
+#          build/bench/, on the file system of the checkout); a tmpfs such as
+#          /dev/shm takes the disk out of the picture and gives steadier figures
 # --no-micro  skip the microbenchmark of the kernels at the end
 #
-# Everything happens in build/bench/ (corpus, outputs), on the file system of
-# the checkout. The machine should be otherwise idle: the script prints the
-# load average it started with.
+# The machine should be otherwise idle: the script prints the load average
+# it started with.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,12 +22,14 @@ load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 runs=7
 count=128
 micro=1
+work="$root/build/bench"
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --count) count=$2; shift 2 ;;
+    --dir) work=$2/zelvanor-bench; shift 2 ;;
     --no-micro) micro=0; shift ;;
-    *) echo "usage: bench/run.sh [--runs N] [--count N] [--no-micro]" >&2; exit 2 ;;
+    *) echo "usage: bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]" >&2; exit 2 ;;
   esac
 done
 
@@ -48,7 +52,6 @@ cmake --build --preset release --target zelvanor zelvanor_make_examples >/dev/nu
 zelvanor="$root/build/release/zelvanor"
 make_examples="$root/build/release/examples/zelvanor_make_examples"
 
-work="$root/build/bench"
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
@@ -149,7 +152,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo
 echo "Zelvanor benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average at start: $load_at_start"
-printf 'corpus: %d pipes, %.1f MB (largest %.2f MiB); median of %d runs each\n\n' \
+printf 'in %s: %d pipes, %.1f MB (largest %.2f MiB); median of %d runs each\n\n' "$work" \
   "$files" "$(awk -v b="$corpus_bytes" 'BEGIN { print b / 1e6 }')" \
   "$(awk -v b="$largest" 'BEGIN { print b / 1048576 }')" "$runs"
 printf '%-34s %9s %9s %10s %9s %9s\n' "command" "median s" "x floor" "peer / it" "cpu s" "x floor"

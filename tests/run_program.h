@@ -90,8 +90,11 @@ struct ProgramResult {
 };
 
 #ifndef _WIN32
+// `prepare_child`, when given, runs in the child just before exec (a
+// resource limit, a signal disposition); it must be async-signal-safe.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory) {
+                                const std::filesystem::path& working_directory,
+                                void (*prepare_child)() = nullptr) {
   // Everything the child needs is prepared before fork: after it, only
   // async-signal-safe calls are allowed.
   std::vector<std::string> words{program};
@@ -112,6 +115,7 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   if (child == 0) {
     ::close(pipe_ends[0]);
     if (::chdir(directory.c_str()) != 0 || ::dup2(pipe_ends[1], STDOUT_FILENO) < 0) ::_exit(126);
+    if (prepare_child != nullptr) prepare_child();
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
@@ -140,9 +144,11 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
 }
 #else
 // Windows: through the command processor, with standard output sent to a
-// file beside the working directory.
+// file beside the working directory. There is no child to prepare.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory) {
+                                const std::filesystem::path& working_directory,
+                                void (*prepare_child)() = nullptr) {
+  (void)prepare_child;
   const auto quoted = [](const std::string& word) { return "\"" + word + "\""; };
   const std::filesystem::path capture = working_directory.parent_path() /
                                         (working_directory.filename().string() + ".stdout");
@@ -168,8 +174,9 @@ struct ZelvanorRun {
 // Runs the built program with `arguments` (the words after the program
 // name) in `working_directory` and splits off the banner line.
 inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& working_directory) {
-  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory);
+                               const std::filesystem::path& working_directory,
+                               void (*prepare_child)() = nullptr) {
+  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory, prepare_child);
   ZelvanorRun result;
   result.exit_code = run.exit_code;
   const std::size_t line_end = run.output.find('\n');

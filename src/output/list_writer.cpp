@@ -69,6 +69,24 @@ void RewriteSubChunk(const WalkedChunk& sub, ListCopier& copier, OutputRun& run)
   }
 }
 
+// Where a reader can frame the list's sub-chunks up to: its end, less a
+// tail too short for a sub-chunk header.
+std::uint64_t FramedEnd(const WalkedChunk& list, const OutputRun& run) {
+  ChunkWalker walker(run.job.image, list.stored.offset + kListTypeSize, static_cast<std::uint32_t>(list.stored.end()),
+                     Framing::kSubChunk);
+  while (walker.Next()) {
+  }
+  return list.stored.end() - walker.leftover();
+}
+
+// A sub-chunk cut off by the end of its list is given the size it has
+// there; the list's pad byte, should the cut reach it, stays the pad byte.
+std::uint32_t CutSize(const WalkedChunk& sub, const WalkedChunk& list) {
+  const std::uint64_t list_end = list.body.end();
+  if (sub.body.end() <= list_end) return sub.body.size;
+  return list_end > sub.body.offset ? static_cast<std::uint32_t>(list_end - sub.body.offset) : 0;
+}
+
 }  // namespace
 
 void WriteListChunk(const WalkedChunk& chunk, OutputRun& run) {
@@ -83,16 +101,28 @@ void WriteListChunk(const WalkedChunk& chunk, OutputRun& run) {
     return;
   }
   if (run.VerbosityAbove(2)) Print("Write associated data chunk LIST of size %d\n", AsInt(chunk.declared_size));
-  WriteChunkHeader(chunk, run.sink);
-  // The list goes out byte for byte, sub-chunks cut as the analysis cut
-  // them and any stray bytes at its end included, so its size stays true;
-  // only the text-region lengths change.
+  // A sound list goes out byte for byte with its own size; only the
+  // text-region lengths change. A damaged one is written so that a reader
+  // frames it as the analysis did: a sub-chunk cut off by the list's end
+  // gets the size it has, and a tail too short for a sub-chunk header is
+  // left out, the list's size shrinking by it.
+  const std::uint64_t framed_end = FramedEnd(chunk, run);
+  const bool whole = framed_end == chunk.stored.end();
+  if (whole) {
+    WriteChunkHeader(chunk, run.sink);
+  } else {
+    WriteChunkHeader(chunk.id, static_cast<std::uint32_t>(framed_end - chunk.body.offset), run.sink);
+  }
   ListCopier copier(chunk, run);
   ChunkWalker walker(run.job.image, chunk.stored.offset + kListTypeSize,
                      static_cast<std::uint32_t>(chunk.stored.end()), Framing::kSubChunk);
-  while (const std::optional<WalkedChunk> sub = walker.Next()) RewriteSubChunk(*sub, copier, run);
-  copier.CopyUpTo(chunk.stored.end());
-  WriteMissingPad(chunk, chunk.stored.size, run.sink);
+  while (const std::optional<WalkedChunk> sub = walker.Next()) {
+    if (sub->truncated()) copier.Replace(sub->offset + 4, CutSize(*sub, chunk));
+    RewriteSubChunk(*sub, copier, run);
+  }
+  copier.CopyUpTo(framed_end);
+  // A tail left out leaves an even size: whole sub-chunks after the type.
+  if (whole) WriteMissingPad(chunk, chunk.stored.size, run.sink);
 }
 
 }  // namespace zelvanor

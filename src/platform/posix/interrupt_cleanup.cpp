@@ -11,6 +11,8 @@ namespace zelvanor::platform::posix {
 namespace {
 
 constexpr int kSlots = 16;
+// Ctrl-C, kill, and a terminal closed under a running batch.
+constexpr int kCleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 struct Slot {
   std::atomic<bool> taken{false};  // owned by an output file
@@ -35,7 +37,7 @@ extern "C" void RemoveTemporariesAndDie(int signal_number) {
 
 void InstallHandlers() {
   if (g_handlers_installed.exchange(true)) return;
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  for (int signal_number : kCleanedUpSignals) {
     struct sigaction current {};
     if (::sigaction(signal_number, nullptr, &current) != 0) continue;
     if (current.sa_handler != SIG_DFL) continue;
@@ -48,6 +50,15 @@ void InstallHandlers() {
 }
 
 }  // namespace
+
+InterruptDeferral::InterruptDeferral() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal_number : kCleanedUpSignals) sigaddset(&held, signal_number);
+  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+}
+
+InterruptDeferral::~InterruptDeferral() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 int RememberForInterrupt(const char* path) {
   const std::size_t length = std::strlen(path);

@@ -84,6 +84,7 @@ bool OutputFile::Create(const std::string& final_path) {
   // The temporary lives beside the destination so that the rename stays
   // within one file system. mkstemp gives a name no other run uses.
   std::string pattern = TemporaryPattern(final_path);
+  const posix::InterruptDeferral deferral;  // until the handler knows the file
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
   // mkstemp makes the file private (0600); the output gets the permissions
@@ -144,6 +145,10 @@ void OutputFile::Flush() {
 OutputFile::CommitResult OutputFile::Commit() {
   if (handle_->fd < 0) return CommitResult::kWriteFailed;
   Flush();
+  // Replacing a file (retuning in place, a run repeated) must not leave a
+  // short file under its name after a power cut: the new bytes reach the
+  // disk before the name moves to them. A new name needs no such wait.
+  if (ok_ && ::access(final_path_.c_str(), F_OK) == 0) ok_ = ::fsync(handle_->fd) == 0;
   const bool closed = ::close(handle_->fd) == 0;
   handle_->fd = -1;
   if (!ok_ || !closed) {

@@ -231,13 +231,15 @@ Pipe SynthesizePipe(const PipeSpec& spec) {
     PutU32(sink, position);
   }
 
-  PutId(sink, "smpl");
-  PutU32(sink, 36 + 24);
-  for (std::uint32_t value : {0u, 0u, 1000000000u / spec.rate, static_cast<std::uint32_t>(spec.note), 0u, 0u, 0u,
-                              1u, 0u}) {
-    PutU32(sink, value);
+  if (spec.sustain_loop) {
+    PutId(sink, "smpl");
+    PutU32(sink, 36 + 24);
+    for (std::uint32_t value : {0u, 0u, 1000000000u / spec.rate, static_cast<std::uint32_t>(spec.note), 0u, 0u,
+                                0u, 1u, 0u}) {
+      PutU32(sink, value);
+    }
+    for (std::uint32_t value : {0u, 0u, m.loop_start, m.loop_end, 0u, 0u}) PutU32(sink, value);
   }
-  for (std::uint32_t value : {0u, 0u, m.loop_start, m.loop_end, 0u, 0u}) PutU32(sink, value);
 
   PutId(sink, "LIST");
   PutU32(sink, adtl_size);

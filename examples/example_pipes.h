@@ -20,6 +20,9 @@ struct PipeSpec {
   double seconds = 1.0;      // total length
   std::uint32_t rate = 44100;
   std::uint32_t seed = 1;    // varies the harmonics and the wind noise
+  // Off: no `smpl` chunk, as in recordings of pipes that were never looped
+  // (the cue points stay); such pipes can get a dummy loop (L=).
+  bool sustain_loop = true;
 };
 
 // Where the markers of a synthesized pipe lie, in frames.

@@ -92,8 +92,8 @@ TEST_F(OutputFileTest, WriteAtReplacesBytesOnDiskAndInTheBuffer) {
   OutputFile file;
   ASSERT_TRUE(file.Create(Final()));
   Bytes expected = Pattern((1 << 20) + 1000, 7);
-  // Two writes: the second overflows the buffer, so the first reaches the
-  // disk and the second stays buffered; the boundary is at 1 MiB - 24.
+  // Two writes: the first is larger than the buffer and reaches the disk,
+  // the second stays buffered; the boundary is at 1 MiB - 24.
   const std::size_t first = (1 << 20) - 24;
   file.Write(expected.data(), first);
   file.Write(expected.data() + first, expected.size() - first);

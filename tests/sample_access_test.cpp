@@ -79,5 +79,20 @@ TEST(SampleAccess, EveryWidthRoundTripsItsRange) {
   }
 }
 
+TEST(SampleAccess, FixedWidthReadsAgreeWithTheGeneralOneOnEveryPattern) {
+  std::array<std::uint8_t, 3> bytes{};
+  for (std::uint32_t pattern = 0; pattern < (1u << 16); ++pattern) {
+    bytes = {static_cast<std::uint8_t>(pattern), static_cast<std::uint8_t>(pattern >> 8), 0};
+    ASSERT_EQ(ReadSampleValue<2>(bytes.data()), ReadSampleValue(bytes.data(), 2)) << pattern;
+  }
+  // Every top-two-byte pattern with a few low bytes: the sign lives on top.
+  for (std::uint32_t top = 0; top < (1u << 16); ++top) {
+    for (const std::uint8_t low : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+      bytes = {low, static_cast<std::uint8_t>(top), static_cast<std::uint8_t>(top >> 8)};
+      ASSERT_EQ(ReadSampleValue<3>(bytes.data()), ReadSampleValue(bytes.data(), 3)) << top << " " << int{low};
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zelvanor

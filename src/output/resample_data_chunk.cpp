@@ -1,13 +1,14 @@
 #include "output/resample_data_chunk.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "driver/console.h"
 #include "driver/run_error.h"
+#include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
 #include "output/output_limits.h"
-#include "output/sample_saturation.h"
+#include "output/source_walk.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
@@ -15,15 +16,11 @@
 namespace zelvanor {
 namespace {
 
-constexpr int kMaxFrameBytes = 3 * kMaxChannels;
-
 // What the frame loop needs, fixed before the first frame.
 struct ResamplePlan {
   const std::uint8_t* frames = nullptr;  // the body's whole frames
   std::uint64_t frame_count = 0;         // F
-  int channels = 0;
-  int frame_bytes = 0;
-  std::int64_t output_frames = 0;  // N, at least 2 here
+  std::int64_t output_frames = 0;        // N, at least 2 here
   double tuning_factor = 1.0;
   CutRegion cut;
   bool dump = false;  // frame lines at verbosity 5
@@ -35,109 +32,153 @@ void DumpFrame(std::int64_t index, const std::uint8_t* frame, int width, int cha
   Print("\n");
 }
 
-// Output frames 1 to N-1 (frame 0 is written by the caller). The position
-// bookkeeping is incremental in doubles, exactly as the format's earlier
-// releases did it, so retuned sets stay byte-identical; only the byte
-// counters are 64-bit, so that a cut jumping past the end of the audio can
-// never lead a read outside the body. Reads happen only while a whole frame
-// remains at the read pointer; past the end the current frame's values
-// stand in.
-template <class Kernel, int kWidth>
-void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
-  const std::uint8_t* const frames = plan.frames;
-  const int channels = plan.channels;
-  const std::int64_t frame_bytes = plan.frame_bytes;
-  const std::int64_t n = plan.output_frames;
+// Output frames are made a block at a time: first the position bookkeeping
+// for the whole block, which fills the kernels' input values, then the
+// kernel over each channel's values (a loop the compiler can vectorise),
+// then the frames are assembled and handed to the sink in one piece.
+constexpr int kBlockFrames = 512;
 
-  std::array<std::int32_t, kMaxChannels> previous{};
-  std::array<std::int32_t, kMaxChannels> current{};
-  for (int c = 0; c < channels; ++c) {
-    previous[c] = current[c] = ReadSampleValue(frames + c * kWidth, kWidth);
+template <int kChannels>
+struct FrameBlock {
+  alignas(64) std::int32_t previous[kChannels][kBlockFrames];
+  alignas(64) std::int32_t current[kChannels][kBlockFrames];
+  alignas(64) std::int32_t next[kChannels][kBlockFrames];
+  alignas(64) std::int32_t after_next[kChannels][kBlockFrames];
+  alignas(64) std::int32_t result[kChannels][kBlockFrames];
+  alignas(64) double position[kBlockFrames];
+};
+
+template <class Kernel>
+struct BlockKernel;
+template <>
+struct BlockKernel<LinearKernel> {
+  static constexpr auto kInterpolate = &InterpolateLinearBlock;
+};
+template <>
+struct BlockKernel<QuadraticKernel> {
+  static constexpr auto kInterpolate = &InterpolateQuadraticBlock;
+};
+template <>
+struct BlockKernel<HyperbolicKernel> {
+  static constexpr auto kInterpolate = &InterpolateHyperbolicBlock;
+};
+
+// The kernel over `count` frames of every channel, saturated.
+template <class Kernel, int kWidth, int kChannels>
+void InterpolateBlock(FrameBlock<kChannels>& block, int count) {
+  for (int c = 0; c < kChannels; ++c) {
+    const BlockTaps taps{block.previous[c], block.current[c], block.next[c], block.after_next[c]};
+    BlockKernel<Kernel>::kInterpolate(taps, block.position, count, kWidth, block.result[c]);
   }
-  std::int64_t current_frame = 0;  // byte offsets into the body
-  std::int64_t read_pointer = frame_bytes;
-  std::int64_t remaining = static_cast<std::int64_t>(plan.frame_count) * frame_bytes - frame_bytes;
-  std::uint64_t source_frame_counter = 1;
-  double read_position = plan.tuning_factor;
-  std::array<std::uint8_t, kMaxFrameBytes> frame{};
-  const auto frame_span = std::span<const std::uint8_t>(frame.data(), static_cast<std::size_t>(frame_bytes));
+}
+
+// Output frames 1 to N-1 (frame 0 is written by the caller). Reads happen
+// only where the walk says a whole frame lies.
+template <class Kernel, int kWidth, int kChannels>
+void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
+  constexpr std::int64_t kFrameBytes = kWidth * kChannels;
+  const std::uint8_t* const frames = plan.frames;
+  const std::int64_t n = plan.output_frames;
+  SourceWalk<kFrameBytes> walk(plan.frame_count, plan.tuning_factor, plan.cut);
+
+  FrameBlock<kChannels> block;
+  std::array<std::uint8_t, kBlockFrames * kFrameBytes> bytes;
 
   std::int64_t index = 1;
-  for (; index <= n - 2; ++index) {
-    while (read_position > 1.0 && remaining > 0) {
-      read_position -= 1.0;
-      ++source_frame_counter;
-      current_frame = read_pointer;
-      for (int c = 0; c < channels; ++c) {
-        previous[c] = current[c];
-        current[c] = ReadSampleValue(frames + current_frame + c * kWidth, kWidth);
+  while (index <= n - 2) {
+    const int count = static_cast<int>(std::min<std::int64_t>(kBlockFrames, n - 1 - index));
+    for (int k = 0; k < count;) {
+      // The common stretch: consecutive frames around the read pointer.
+      const std::int64_t regular = walk.RegularFrames(count - k);
+      if (regular > 0) {
+        double* const positions = block.position + k;
+        walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current_frame) {
+          positions[j] = r;
+          const std::uint8_t* const current = frames + current_frame;
+          for (int c = 0; c < kChannels; ++c) {
+            const std::uint8_t* const value = current + c * kWidth;
+            const std::int64_t at = k + j;
+            if constexpr (Kernel::kTaps >= 3) block.previous[c][at] = ReadSampleValue<kWidth>(value - kFrameBytes);
+            block.current[c][at] = ReadSampleValue<kWidth>(value);
+            block.next[c][at] = ReadSampleValue<kWidth>(value + kFrameBytes);
+            if constexpr (Kernel::kTaps == 4) {
+              block.after_next[c][at] = ReadSampleValue<kWidth>(value + 2 * kFrameBytes);
+            }
+          }
+        });
+        k += static_cast<int>(regular);
+        continue;
       }
-      read_pointer += frame_bytes;
-      remaining -= frame_bytes;
-    }
-    // The cut always drops exactly its length, even when the counter has
-    // already passed its first frame, so the audio stays in step with the
-    // mapped markers. The history is kept: the kernel joins both sides.
-    if (plan.cut.active() && source_frame_counter >= plan.cut.first &&
-        source_frame_counter < plan.cut.limit) {
-      const std::int64_t skipped = static_cast<std::int64_t>(plan.cut.length()) * frame_bytes;
-      read_pointer += skipped;
-      remaining -= skipped;
-      source_frame_counter = plan.cut.limit;
-    }
-    for (int c = 0; c < channels; ++c) {
-      KernelWindow window;
-      window.previous = previous[c];
-      window.current = current[c];
-      if (remaining > 0) {
-        window.next = ReadSampleValue(frames + read_pointer + c * kWidth, kWidth);
-        if constexpr (Kernel::kTaps == 4) {
-          window.after_next = remaining > frame_bytes
-                                  ? ReadSampleValue(frames + read_pointer + frame_bytes + c * kWidth, kWidth)
-                                  : window.next;
-        }
-      } else {
-        window.next = current[c];
-        window.after_next = current[c];
+      // Everything else (the start, the cut, the end): the format's steps.
+      const double r = walk.Advance();
+      block.position[k] = r;
+      const TapOffsets taps = walk.Taps();
+      for (int c = 0; c < kChannels; ++c) {
+        const std::uint8_t* const channel = frames + c * kWidth;
+        if constexpr (Kernel::kTaps >= 3) block.previous[c][k] = ReadSampleValue<kWidth>(channel + taps.previous);
+        block.current[c][k] = ReadSampleValue<kWidth>(channel + taps.current);
+        block.next[c][k] = ReadSampleValue<kWidth>(channel + taps.next);
+        if constexpr (Kernel::kTaps == 4) block.after_next[c][k] = ReadSampleValue<kWidth>(channel + taps.after_next);
       }
-      const std::int32_t value = Kernel::Interpolate(window, read_position);
-      WriteSampleValue(frame.data() + c * kWidth, kWidth, SaturateToWidth<kWidth>(value));
+      ++k;
     }
-    if (plan.dump && index > n - 10) DumpFrame(index, frame.data(), kWidth, channels);
-    sink.Write(frame_span);
-    read_position += plan.tuning_factor;
+
+    InterpolateBlock<Kernel, kWidth, kChannels>(block, count);
+    for (int k = 0; k < count; ++k) {
+      for (int c = 0; c < kChannels; ++c) {
+        WriteSampleValue(bytes.data() + k * kFrameBytes + c * kWidth, kWidth, block.result[c][k]);
+      }
+    }
+    if (plan.dump) {
+      for (int k = 0; k < count; ++k) {
+        if (index + k > n - 10) DumpFrame(index + k, bytes.data() + k * kFrameBytes, kWidth, kChannels);
+      }
+    }
+    sink.Write(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count * kFrameBytes)));
+    index += count;
   }
 
   // The last frame is a copy of the last source frame strictly before its
   // position; no cut is made and the history no longer matters.
-  while (read_position > 1.0 && remaining > 0) {
-    read_position -= 1.0;
-    current_frame = read_pointer;
-    read_pointer += frame_bytes;
-    remaining -= frame_bytes;
-  }
-  std::memcpy(frame.data(), frames + current_frame, static_cast<std::size_t>(frame_bytes));
-  if (plan.dump && index > n - 10) DumpFrame(index, frame.data(), kWidth, channels);
-  sink.Write(frame_span);
+  const auto last =
+      std::span<const std::uint8_t>(frames + walk.AdvanceToLast(), static_cast<std::size_t>(kFrameBytes));
+  if (plan.dump && index > n - 10) DumpFrame(index, last.data(), kWidth, kChannels);
+  sink.Write(last);
 }
 
 using FrameLoop = void (*)(const ResamplePlan&, ByteSink&);
 
-template <int kWidth>
-FrameLoop FrameLoopFor(KernelKind kind) {
+// The loop for one kernel, sample width and channel count, chosen once per
+// data chunk.
+template <class Kernel, int kWidth>
+FrameLoop FrameLoopFor(int channels) {
+  switch (channels) {
+    case 1:
+      return &WriteFramesAfterFirst<Kernel, kWidth, 1>;
+    case 2:
+      return &WriteFramesAfterFirst<Kernel, kWidth, 2>;
+    case 3:
+      return &WriteFramesAfterFirst<Kernel, kWidth, 3>;
+    default:
+      return &WriteFramesAfterFirst<Kernel, kWidth, 4>;
+  }
+}
+
+template <class Kernel>
+FrameLoop FrameLoopFor(int width, int channels) {
+  return width == 3 ? FrameLoopFor<Kernel, 3>(channels) : FrameLoopFor<Kernel, 2>(channels);
+}
+
+FrameLoop FrameLoopFor(KernelKind kind, int width, int channels) {
   switch (kind) {
     case KernelKind::kLinear:
-      return &WriteFramesAfterFirst<LinearKernel, kWidth>;
+      return FrameLoopFor<LinearKernel>(width, channels);
     case KernelKind::kQuadratic:
-      return &WriteFramesAfterFirst<QuadraticKernel, kWidth>;
+      return FrameLoopFor<QuadraticKernel>(width, channels);
     case KernelKind::kHyperbolic:
       break;
   }
-  return &WriteFramesAfterFirst<HyperbolicKernel, kWidth>;
-}
-
-FrameLoop FrameLoopFor(KernelKind kind, int width) {
-  return width == 3 ? FrameLoopFor<3>(kind) : FrameLoopFor<2>(kind);
+  return FrameLoopFor<HyperbolicKernel>(width, channels);
 }
 
 }  // namespace
@@ -203,13 +244,11 @@ std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8
     ResamplePlan plan;
     plan.frames = body.data();
     plan.frame_count = frame_count;
-    plan.channels = channels;
-    plan.frame_bytes = frame_bytes;
     plan.output_frames = n;
     plan.tuning_factor = job.tuning_factor;
     plan.cut = job.cut;
     plan.dump = settings.verbosity > 4;
-    FrameLoopFor(KernelForQuality(settings.quality), width)(plan, sink);
+    FrameLoopFor(KernelForQuality(settings.quality), width, channels)(plan, sink);
   }
 
   sink.WriteZeros(silence_frames * static_cast<std::uint64_t>(frame_bytes));

@@ -3,7 +3,9 @@
 // A write keeps the low bytes of the value and never clips.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace zelvanor {
 
@@ -23,6 +25,21 @@ inline std::int32_t ReadSampleValue(const std::uint8_t* at, int width) {
                                        (static_cast<std::uint32_t>(at[3]) << 24));
     default:
       return 0;
+  }
+}
+
+// The same for a width fixed at compile time (2 or 3 bytes), for loops
+// that read millions of values: one load where the host is little-endian.
+template <int kWidth>
+inline std::int32_t ReadSampleValue(const std::uint8_t* at) {
+  static_assert(kWidth == 2 || kWidth == 3, "sample values are 16 or 24 bits");
+  if constexpr (std::endian::native == std::endian::little) {
+    std::int16_t high;  // the top two bytes carry the sign
+    std::memcpy(&high, at + kWidth - 2, 2);
+    if constexpr (kWidth == 2) return high;
+    return high * 256 + at[0];
+  } else {
+    return ReadSampleValue(at, kWidth);
   }
 }
 

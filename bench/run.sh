@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Times Zelvanor on a generated corpus of organ pipes against the I/O floor
+# (cp -r of the corpus) and a peer (sox), side by side in one run.
+#
+#   bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]
+#
+# --runs   timed runs of each command (default 7); medians are reported
+# --count  pipes in the corpus (default 128, about 100 MB); a second corpus
+#          of twice as many pipes shows how the time grows
+# --dir    put the corpus and the outputs into DIR/zelvanor-bench/ (default
+#          build/bench/, on the file system of the checkout); a tmpfs such as
+#          /dev/shm takes the disk out of the picture and gives steadier figures
+# --no-micro  skip the microbenchmark of the kernels at the end
+#
+# The machine should be otherwise idle: the script prints the load average
+# it started with.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
+runs=7
+count=128
+micro=1
+work="$root/build/bench"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    --count) count=$2; shift 2 ;;
+    --dir) work=$2/zelvanor-bench; shift 2 ;;
+    --no-micro) micro=0; shift ;;
+    *) echo "usage: bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]" >&2; exit 2 ;;
+  esac
+done
+
+# What the benchmark needs beyond the build: the peer and GNU time (peak
+# memory). Neither is needed by the program or its tests.
+scripts/install-deps.sh
+bench_packages=()
+command -v sox >/dev/null 2>&1 || bench_packages+=(sox)
+[ -x /usr/bin/time ] || bench_packages+=(time)
+if [ "${#bench_packages[@]}" -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${bench_packages[*]}"
+  { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${bench_packages[@]}"; } \
+    >/dev/null || echo "could not install ${bench_packages[*]}; going on without"
+fi
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target zelvanor zelvanor_make_examples >/dev/null
+zelvanor="$root/build/release/zelvanor"
+make_examples="$root/build/release/examples/zelvanor_make_examples"
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+# Mostly 16-bit stereo, with 24-bit mono and 4-channel pipes among them;
+# 2 to 6 seconds each, with a sustain loop and a release cue.
+formats=16x2,16x2,16x2,16x2,16x2,16x2,24x1,16x4
+"$make_examples" corpus --count "$count" --seconds 2:6 --formats "$formats" >/dev/null
+"$make_examples" corpus2x --count "$((2 * count))" --seconds 2:6 --formats "$formats" >/dev/null
+
+# Temperament mode: a historical temperament from the shipped list, or from
+# a small list written here when this checkout has none yet.
+temperament=Werckmeister_III
+if [ -f "$root/data/ZELVANOR.INI" ]; then
+  cp "$root/data/ZELVANOR.INI" ZELVANOR.INI
+else
+  printf '%s\n' \
+    "Equal 0 100 200 300 400 500 600 700 800 900 1000 1100" \
+    "Werckmeister_III 11.730 101.955 203.910 305.865 401.955 509.775 600.000 707.820 803.910 900.000 1007.820 1103.910" \
+    >ZELVANOR.INI
+fi
+
+corpus_bytes=$(du -sb corpus | cut -f1)
+largest=$(find corpus -name '*.wav' -printf '%s\n' | sort -n | tail -1)
+files=$(find corpus -name '*.wav' | wc -l)
+
+# --- the commands (each writes into a fresh, empty out/) ---
+floor() { cp -r "$1" out/copy; }
+zel() { local corpus=$1; shift; "$zelvanor" "$corpus/*.wav" out "$@" V=0 >/dev/null; }
+peer() {
+  local f
+  for f in "$1"/*.wav; do sox "$f" "out/${f##*/}" speed 1.0594631 rate -q 2>/dev/null; done
+}
+
+declare -A label command
+names=()
+add() { names+=("$1"); label[$1]=$2; command[$1]=$3; }
+add floor "cp -r (I/O floor)" "floor corpus"
+add q0 "zelvanor +100 Q=0" "zel corpus +100 Q=0"
+add q1 "zelvanor +100 Q=1" "zel corpus +100 Q=1"
+add q2 "zelvanor +100 Q=2" "zel corpus +100 Q=2"
+add temperament "zelvanor $temperament" "zel corpus $temperament"
+if command -v sox >/dev/null 2>&1; then
+  add peer "sox speed 1.0594631 rate -q" "peer corpus"
+fi
+add floor2x "cp -r, corpus x2" "floor corpus2x"
+add q2x2 "zelvanor +100 Q=2, corpus x2" "zel corpus2x +100 Q=2"
+
+# Every command once, untimed: it must work, and the caches are warm.
+working=()
+for name in "${names[@]}"; do
+  rm -rf out && mkdir out
+  if eval "${command[$name]}"; then
+    working+=("$name")
+  else
+    echo "${label[$name]} failed; left out"
+  fi
+done
+names=("${working[@]}")
+rm -rf out && mkdir out && zel corpus +100
+[ "$(find out -name '*.wav' | wc -l)" -eq "$files" ] || { echo "zelvanor did not write every file" >&2; exit 1; }
+
+# Rounds of every command in turn, so that a disturbance hits all alike.
+# Wall time, and the processor time (user + system) that the command and
+# its children used: on a busy machine the latter is the steadier figure.
+declare -A samples cpu_samples
+TIMEFORMAT='%3R %3U %3S'
+for ((round = 0; round < runs; round++)); do
+  for name in "${names[@]}"; do
+    rm -rf out && mkdir out && sync
+    timing=$( { time eval "${command[$name]}"; } 2>&1 >/dev/null | tail -1)
+    read -r wall user system <<<"$timing"
+    samples[$name]+="$(awk -v s="$wall" 'BEGIN { printf "%d", s * 1e6 }') "
+    cpu_samples[$name]+="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%d", (u + s) * 1e6 }') "
+  done
+done
+rm -rf out
+
+median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+declare -A med cpu
+for name in "${names[@]}"; do
+  med[$name]=$(echo "${samples[$name]}" | median)
+  cpu[$name]=$(echo "${cpu_samples[$name]}" | median)
+done
+
+# Peak resident memory of one run (GNU time, in KiB).
+peak_kib() {
+  rm -rf out && mkdir out
+  /usr/bin/time -f %M "$zelvanor" "$1/*.wav" out +100 V=0 2>&1 >/dev/null | tail -1
+}
+rss=$(peak_kib corpus)
+rss2x=$(peak_kib corpus2x)
+largest2x=$(find corpus2x -name '*.wav' -printf '%s\n' | sort -n | tail -1)
+rm -rf out
+
+seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo
+echo "Zelvanor benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average at start: $load_at_start"
+printf 'in %s: %d pipes, %.1f MB (largest %.2f MiB); median of %d runs each\n\n' "$work" \
+  "$files" "$(awk -v b="$corpus_bytes" 'BEGIN { print b / 1e6 }')" \
+  "$(awk -v b="$largest" 'BEGIN { print b / 1048576 }')" "$runs"
+printf '%-34s %9s %9s %10s %9s %9s\n' "command" "median s" "x floor" "peer / it" "cpu s" "x floor"
+for name in floor q0 q1 q2 temperament peer; do
+  [ -n "${med[$name]:-}" ] || continue
+  peer_ratio=""
+  if [ -n "${med[peer]:-}" ] && [ "$name" != peer ] && [ "$name" != floor ]; then
+    peer_ratio=$(ratio "${med[peer]}" "${med[$name]}")
+  fi
+  printf '%-34s %9s %9s %10s %9s %9s\n' "${label[$name]}" "$(seconds "${med[$name]}")" \
+    "$(ratio "${med[$name]}" "${med[floor]}")" "$peer_ratio" "$(seconds "${cpu[$name]}")" \
+    "$(ratio "${cpu[$name]}" "${cpu[floor]}")"
+done
+[ -n "${med[peer]:-}" ] || echo "(sox is not installed: the peer was skipped)"
+echo
+echo "growth with the corpus size (x2 pipes):"
+printf '  cp -r       %s s -> %s s  (x%s)\n' "$(seconds "${med[floor]}")" "$(seconds "${med[floor2x]}")" \
+  "$(ratio "${med[floor2x]}" "${med[floor]}")"
+printf '  zelvanor Q=2 %s s -> %s s  (x%s), %s x floor\n' "$(seconds "${med[q2]}")" "$(seconds "${med[q2x2]}")" \
+  "$(ratio "${med[q2x2]}" "${med[q2]}")" "$(ratio "${med[q2x2]}" "${med[floor2x]}")"
+echo
+printf 'peak resident memory of zelvanor Q=2: %.2f MiB (corpus), %.2f MiB (corpus x2)\n' \
+  "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$(awk -v k="$rss2x" 'BEGIN { print k / 1024 }')"
+printf '  budget, largest source + 4 MiB: %.2f MiB (corpus), %.2f MiB (corpus x2)\n' \
+  "$(awk -v b="$largest" 'BEGIN { print b / 1048576 + 4 }')" "$(awk -v b="$largest2x" 'BEGIN { print b / 1048576 + 4 }')"
+
+if [ "$micro" -eq 1 ]; then
+  cmake --build "$root/build/release" --target zelvanor_microbench >/dev/null 2>&1 || true
+  if [ -x "$root/build/release/bench/zelvanor_microbench" ]; then
+    echo
+    echo "microbenchmark (frames per second):"
+    "$root/build/release/bench/zelvanor_microbench" --benchmark_min_time=0.2 2>/dev/null |
+      awk '/^(Kernel|BM_)/ { for (i = 1; i <= NF; i++) if ($i ~ /^frames\/s=/) printf "  %-46s %s\n", $1, substr($i, 10) }'
+  else
+    echo "(Google Benchmark is not installed: no microbenchmark)"
+  fi
+fi

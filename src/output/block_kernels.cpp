@@ -1,0 +1,160 @@
+#include "output/block_kernels.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "output/interpolation_kernels.h"
+#include "output/sample_saturation.h"
+
+namespace zelvanor {
+namespace {
+
+using kernel_detail::kFour;
+using kernel_detail::kHalf;
+using kernel_detail::kOneSixth;
+
+// The saturation limits of a sample width, as doubles: clamping the sum
+// before the conversion keeps every conversion in range (no undefined
+// behaviour, whatever the inputs) and lets it vectorise.
+struct Limits {
+  double low;
+  double high;
+  explicit Limits(int width)
+      : low(width == 3 ? -8388608.0 : -32768.0), high(width == 3 ? 8388607.0 : 32767.0) {}
+};
+
+// Truncation toward zero of a value already clamped to the sample range.
+inline std::int32_t TruncateClamped(double s, const Limits& limits) {
+  return static_cast<std::int32_t>(std::min(std::max(s, limits.low), limits.high));
+}
+
+// For doubles from +0 upward the bit patterns are ordered like the values;
+// negative values and NaN have patterns above every one of them, so one
+// unsigned comparison per position (which vectorises) finds them all.
+bool PositionsInBlockRange(const double* positions, int count) {
+  constexpr std::uint64_t kLimit = std::bit_cast<std::uint64_t>(kBlockMaxPosition);
+  std::uint64_t outside = 0;
+  for (int k = 0; k < count; ++k) {
+    outside |= static_cast<std::uint64_t>(std::bit_cast<std::uint64_t>(positions[k]) > kLimit);
+  }
+  return outside == 0;
+}
+
+// The per-value kernel, saturated: for blocks outside the proven range.
+template <class Kernel>
+void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
+                             std::int32_t* out) {
+  for (int k = 0; k < count; ++k) {
+    KernelWindow window;
+    if constexpr (Kernel::kTaps >= 3) window.previous = taps.previous[k];
+    window.current = taps.current[k];
+    window.next = taps.next[k];
+    if constexpr (Kernel::kTaps == 4) window.after_next = taps.after_next[k];
+    out[k] = SaturateToWidth(Kernel::Interpolate(window, positions[k]), width);
+  }
+}
+
+}  // namespace
+
+// Where the compiler can make several versions of a function and pick one
+// at load time by the processor, the block kernels also get versions for
+// AVX2 and AVX-512: four or eight doubles per instruction instead of two. Each version performs the
+// same IEEE operations in the same order (no fused multiply-add: the build
+// forbids contraction), so all give the same bytes.
+#if defined(__x86_64__) && defined(__ELF__) && (defined(__GNUC__) || defined(__clang__)) && \
+    !defined(ZELVANOR_NO_CPU_DISPATCH)
+#define ZELVANOR_CPU_VERSIONS __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define ZELVANOR_CPU_VERSIONS
+#endif
+
+// Every loop below is the per-value kernel of interpolation_kernels.h,
+// operation for operation in the same order; only the final conversion and
+// saturation are arranged differently (see the header).
+
+ZELVANOR_CPU_VERSIONS
+void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                            std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
+    return;
+  }
+  const std::int32_t* __restrict x0 = taps.current;
+  const std::int32_t* __restrict x1 = taps.next;
+  const double* __restrict r = positions;
+  std::int32_t* __restrict result = out;
+  const Limits limits(width);
+  // An increment beyond the width of the whole range saturates the sum
+  // whatever x0 is, so clamping it there changes no result and keeps the
+  // conversion in range.
+  const double span = limits.high - limits.low + 1.0;
+  for (int k = 0; k < count; ++k) {
+    const std::int32_t d = x1[k] - x0[k];
+    double s = static_cast<double>(d) * r[k];
+    s = s + kHalf;
+    const auto increment = static_cast<double>(static_cast<std::int32_t>(std::min(std::max(s, -span), span)));
+    // x0 plus the truncated increment: exact in double.
+    result[k] = TruncateClamped(static_cast<double>(x0[k]) + increment, limits);
+  }
+}
+
+ZELVANOR_CPU_VERSIONS
+void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                               std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
+    return;
+  }
+  const std::int32_t* __restrict x_minus1 = taps.previous;
+  const std::int32_t* __restrict x0 = taps.current;
+  const std::int32_t* __restrict x1 = taps.next;
+  const double* __restrict r = positions;
+  std::int32_t* __restrict result = out;
+  const Limits limits(width);
+  for (int k = 0; k < count; ++k) {
+    const double u = static_cast<float>(r[k] + 1.0);
+    const std::int32_t d2 = x_minus1[k] - 2 * x0[k] + x1[k];
+    const std::int32_t d1 = x1[k] - x_minus1[k];
+    const double q2 = static_cast<double>(d2) * kHalf;
+    const double q1 = (static_cast<double>(d1) - q2 * kFour) * kHalf;
+    const double q0 = (static_cast<double>(x0[k]) - q2) - q1;
+    double s = q2 * u;
+    s = s + q1;
+    s = s * u;
+    s = q0 + s;
+    s = s + kHalf;
+    result[k] = TruncateClamped(s, limits);
+  }
+}
+
+ZELVANOR_CPU_VERSIONS
+void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                                std::int32_t* out) {
+  if (!PositionsInBlockRange(positions, count)) {
+    InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
+    return;
+  }
+  const std::int32_t* __restrict x_minus1 = taps.previous;
+  const std::int32_t* __restrict x0 = taps.current;
+  const std::int32_t* __restrict x1 = taps.next;
+  const std::int32_t* __restrict x2 = taps.after_next;
+  const double* __restrict r = positions;
+  std::int32_t* __restrict result = out;
+  const Limits limits(width);
+  for (int k = 0; k < count; ++k) {
+    const double t = static_cast<float>(r[k]);
+    const std::int32_t c2 = x_minus1[k] - 2 * x0[k] + x1[k];
+    const std::int32_t c3 = 3 * (x0[k] - x1[k]) - x_minus1[k] + x2[k];
+    const std::int32_t c1 = 3 * (2 * x1[k] - x0[k]) - 2 * x_minus1[k] - x2[k];
+    double s = static_cast<double>(c2) * kHalf;
+    s = s + (static_cast<double>(c3) * kOneSixth) * t;
+    s = s * t;
+    s = s + static_cast<double>(c1) * kOneSixth;
+    s = s * t;
+    s = s + static_cast<double>(x0[k]);
+    s = s + kHalf;
+    result[k] = TruncateClamped(s, limits);
+  }
+}
+
+}  // namespace zelvanor

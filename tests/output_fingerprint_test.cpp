@@ -116,10 +116,11 @@ std::pair<Bytes, std::string> Retune(const Bytes& image, double factor, const Se
     ADD_FAILURE() << error.message();
   }
   std::string printed = ::testing::internal::GetCapturedStdout();
-  // The scratch directory's name changes from run to run.
-  const std::string directory_name = directory.string();
+  // The scratch directory's name changes from run to run, and the separator
+  // after it is the system's own.
+  const std::string directory_name = (directory / "").string();
   for (std::size_t at; (at = printed.find(directory_name)) != std::string::npos;) {
-    printed.replace(at, directory_name.size(), "out");
+    printed.replace(at, directory_name.size(), "out/");
   }
   return {testing::ReadFile(destination), printed};
 }

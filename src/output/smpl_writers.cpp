@@ -5,6 +5,7 @@
 #include "driver/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/sample_loop_line.h"
 
 namespace zelvanor {
 namespace {
@@ -12,31 +13,6 @@ namespace {
 constexpr std::uint32_t kDummyLoopCueSize = kCueCountSize + 2 * kCueRecordSize;  // 52
 constexpr std::uint32_t kDummyLoopSmplSize = kSmplHeaderSize + kLoopRecordSize;  // 60
 constexpr std::uint32_t kDummyLoopUnityNote = 60;
-
-void PrintLoopLine(const std::uint8_t* loop) {
-  Print("  SAMPLE LOOP %ld", AsLong(LoadU32le(loop + kLoopIdentifier)));
-  const std::uint32_t type = LoadU32le(loop + kLoopType);
-  switch (type) {
-    case 0:
-      Print(" FORWARD");
-      break;
-    case 1:
-      Print(" ALTERNATING");
-      break;
-    case 2:
-      Print(" BACKWARD");
-      break;
-    default:
-      Print(" TYPE=%ld?", AsLong(type));
-      break;
-  }
-  Print(" Start=%ld, End=%ld", AsLong(LoadU32le(loop + kLoopStart)), AsLong(LoadU32le(loop + kLoopEnd)));
-  const std::uint32_t fraction = LoadU32le(loop + kLoopFraction);
-  const std::uint32_t play_count = LoadU32le(loop + kLoopPlayCount);
-  if (fraction != 0) Print(", Fraction=%ld", AsLong(fraction));
-  if (play_count != 0) Print(", PlayCount=%ld", AsLong(play_count));
-  Print("\n");
-}
 
 void PutU32(std::uint8_t*& at, std::uint32_t value) {
   StoreU32le(at, value);
@@ -74,7 +50,7 @@ void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
     const std::uint32_t end = run.Map(LoadU32le(loop.data() + kLoopEnd));
     StoreU32le(loop.data() + kLoopStart, start);
     StoreU32le(loop.data() + kLoopEnd, end);
-    if (run.VerbosityAbove(3)) PrintLoopLine(loop.data());
+    if (run.VerbosityAbove(3)) PrintSampleLoopLine({loop.data(), kLoopRecordSize});
     run.sink.Write(loop);
     at += kLoopRecordSize;
   }
@@ -116,7 +92,7 @@ void WriteDummyLoopChunks(OutputRun& run) {
   }
   const std::uint8_t* loop = at;
   for (std::uint32_t value : {1u, 0u, first, first + length - 1, 0u, 0u}) PutU32(at, value);
-  if (run.VerbosityAbove(3)) PrintLoopLine(loop);
+  if (run.VerbosityAbove(3)) PrintSampleLoopLine({loop, kLoopRecordSize});
   run.sink.Write(smpl);
 }
 

@@ -2,6 +2,7 @@
 #include "driver/run_error.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/sample_loop_line.h"
 
 namespace zelvanor {
 namespace {
@@ -25,31 +26,6 @@ void PrintSamplerHeader(ByteReader& header) {
   Print("\n%ld Sample-Loops\n", AsLong(header.U32At(kSmplLoopCount)));
 }
 
-void PrintLoop(ByteReader& loop) {
-  Print("  SAMPLE LOOP %ld", AsLong(loop.U32At(kLoopIdentifier)));
-  const std::uint32_t type = loop.U32At(kLoopType);
-  switch (type) {
-    case 0:
-      Print(" FORWARD");
-      break;
-    case 1:
-      Print(" ALTERNATING");
-      break;
-    case 2:
-      Print(" BACKWARD");
-      break;
-    default:
-      Print(" TYPE=%ld?", AsLong(type));
-      break;
-  }
-  Print(" Start=%ld, End=%ld", AsLong(loop.U32At(kLoopStart)), AsLong(loop.U32At(kLoopEnd)));
-  const std::uint32_t fraction = loop.U32At(kLoopFraction);
-  const std::uint32_t play_count = loop.U32At(kLoopPlayCount);
-  if (fraction != 0) Print(", Fraction=%ld", AsLong(fraction));
-  if (play_count != 0) Print(", PlayCount=%ld", AsLong(play_count));
-  Print("\n");
-}
-
 }  // namespace
 
 void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
@@ -70,9 +46,10 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   SourceAnalysis& result = run.result;
   for (std::int32_t k = 0; k < loop_count; ++k) {
     if (remaining < kLoopRecordSize) ThrowFatal("not enough data for SampleLoop\n");
-    ByteReader loop(stored.subspan(kSmplHeaderSize + static_cast<std::size_t>(k) * kLoopRecordSize,
-                                   kLoopRecordSize));
-    if (run.VerbosityAbove(2)) PrintLoop(loop);
+    const std::span<const std::uint8_t> loop_record = stored.subspan(
+        kSmplHeaderSize + static_cast<std::size_t>(k) * kLoopRecordSize, kLoopRecordSize);
+    ByteReader loop(loop_record);
+    if (run.VerbosityAbove(2)) PrintSampleLoopLine(loop_record);
     const std::uint32_t end = loop.U32At(kLoopEnd);
     if (end > result.loop_end) result.loop_end = end;
     remaining -= kLoopRecordSize;

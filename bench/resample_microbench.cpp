@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "examples/example_pipes.h"
 #include "output/byte_sink.h"
 #include "output/interpolation_kernels.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "examples/example_pipes.h"
 #include "platform/output_file.h"
 

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "output/byte_sink.h"
 #include "output/generate_output.h"
 #include "output/write_retuned_wave.h"

@@ -14,7 +14,7 @@
 #include <span>
 #include <string>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 
 namespace zelvanor::fuzzing {
 

@@ -10,8 +10,8 @@
 #include <span>
 #include <string>
 
-#include "driver/run_error.h"
-#include "driver/settings.h"
+#include "common/run_error.h"
+#include "common/settings.h"
 #include "wave/chunk_analysis.h"
 #include "wave_builder.h"
 

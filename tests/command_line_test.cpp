@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/run_config.h"
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 namespace {

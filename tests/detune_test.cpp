@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 namespace {

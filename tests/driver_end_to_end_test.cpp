@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "output/generate_output.h"
 #include "platform/path_separators.h"
 #include "run_program.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/number_text.h"
+#include "common/number_text.h"
 
 #include <gtest/gtest.h>
 

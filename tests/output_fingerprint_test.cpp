@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "examples/example_pipes.h"
 #include "output/generate_output.h"
 #include "output_test_support.h"

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_error.h"
-#include "driver/settings.h"
+#include "common/run_error.h"
+#include "common/settings.h"
 #include "output/byte_sink.h"
 #include "output/write_retuned_wave.h"
 #include "wave/byte_reader.h"

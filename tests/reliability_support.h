@@ -12,7 +12,7 @@
 
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "run_program.h"
 #include "wave_builder.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "output_test_support.h"
 #include "wave_builder.h"
 

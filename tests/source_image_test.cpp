@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "run_program.h"
 
 namespace zelvanor {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "platform/path_separators.h"
 
 namespace zelvanor {

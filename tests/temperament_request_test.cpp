@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "tuning/decimal_number.h"
+#include "common/decimal_number.h"
 
 namespace zelvanor {
 namespace {

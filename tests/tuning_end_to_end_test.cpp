@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "run_program.h"
 #include "tuning/tuning_factor.h"
 #include "wave_builder.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "run_program.h"
 
 namespace zelvanor::testing_support {

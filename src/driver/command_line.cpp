@@ -1,9 +1,9 @@
 #include "driver/command_line.h"
 
-#include "driver/console.h"
-#include "driver/number_text.h"
+#include "common/console.h"
+#include "common/number_text.h"
 #include "driver/option_help.h"
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 namespace {

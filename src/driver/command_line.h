@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "tuning/temperament.h"
 #include "tuning/temperament_list.h"
 

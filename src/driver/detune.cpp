@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "driver/console.h"
-#include "driver/number_text.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/number_text.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 namespace {

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "driver/command_line.h"
-#include "driver/console.h"
+#include "common/console.h"
 #include "driver/detune.h"
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "driver/source_paths.h"
 #include "output/generate_output.h"
 #include "platform/directory.h"

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "driver/run.h"
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 int main(int argc, char** argv) {
   try {

@@ -1,6 +1,6 @@
 #include "driver/option_help.h"
 
-#include "driver/console.h"
+#include "common/console.h"
 
 namespace zelvanor {
 namespace {

@@ -1,6 +1,6 @@
 #include "driver/run.h"
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
 #include "platform/directory.h"

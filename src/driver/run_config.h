@@ -6,7 +6,7 @@
 #include <string>
 
 #include "driver/command_line.h"
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "tuning/temperament.h"
 
 namespace zelvanor {

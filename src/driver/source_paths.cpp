@@ -1,6 +1,6 @@
 #include "driver/source_paths.h"
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "platform/path_separators.h"
 
 namespace zelvanor {

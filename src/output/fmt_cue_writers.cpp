@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/console.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
 

@@ -1,6 +1,6 @@
 #include "output/generate_output.h"
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "output/file_sink.h"
 #include "output/write_retuned_wave.h"
 #include "platform/output_file.h"

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "wave/source_analysis.h"
 
 namespace zelvanor {

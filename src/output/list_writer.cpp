@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "wave/source_analysis.h"
 
 namespace zelvanor {

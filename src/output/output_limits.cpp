@@ -1,6 +1,6 @@
 #include "output/output_limits.h"
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 namespace zelvanor {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/console.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/run_error.h"
 #include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
 #include "output/output_limits.h"

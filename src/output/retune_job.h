@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "output/map_position.h"
 #include "wave/source_analysis.h"
 

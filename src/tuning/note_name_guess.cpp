@@ -3,7 +3,7 @@
 // an octave number (Prin8_F#3.wav). Flats and the German H are not guessed.
 #include <string_view>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "platform/path_separators.h"
 #include "tuning/temperament.h"
 #include "tuning/tuning_factor.h"

@@ -4,9 +4,9 @@
 #include <array>
 #include <string_view>
 
-#include "driver/console.h"
-#include "driver/run_error.h"
-#include "tuning/decimal_number.h"
+#include "common/console.h"
+#include "common/run_error.h"
+#include "common/decimal_number.h"
 #include "tuning/temperament_list_file.h"
 #include "tuning/temperament_request.h"
 

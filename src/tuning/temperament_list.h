@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "tuning/temperament.h"
 
 namespace zelvanor {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "driver/run_error.h"
+#include "common/run_error.h"
 #include "platform/file_system.h"
 #include "platform/path_separators.h"
 

@@ -1,6 +1,6 @@
 #include "tuning/temperament_request.h"
 
-#include "tuning/decimal_number.h"
+#include "common/decimal_number.h"
 
 namespace zelvanor {
 

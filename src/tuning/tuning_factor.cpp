@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "driver/console.h"
+#include "common/console.h"
 
 namespace zelvanor {
 namespace {

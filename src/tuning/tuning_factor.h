@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "tuning/temperament.h"
 
 namespace zelvanor {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/console.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/run_error.h"
 #include "platform/output_file.h"
 #include "platform/path_separators.h"
 #include "tuning/temperament_list_file.h"

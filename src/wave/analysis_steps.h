@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "driver/settings.h"
+#include "common/settings.h"
 #include "wave/chunk_walker.h"
 #include "wave/source_analysis.h"
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_analysis.h"
 #include "wave/chunk_layout.h"

@@ -1,4 +1,4 @@
-#include "driver/console.h"
+#include "common/console.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
 

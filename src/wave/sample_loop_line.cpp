@@ -1,6 +1,6 @@
 #include "wave/sample_loop_line.h"
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_layout.h"
 

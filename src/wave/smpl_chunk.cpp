@@ -1,5 +1,5 @@
-#include "driver/console.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/run_error.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_loop_line.h"

@@ -6,8 +6,8 @@
 #include <new>
 #include <optional>
 
-#include "driver/console.h"
-#include "driver/run_error.h"
+#include "common/console.h"
+#include "common/run_error.h"
 #include "platform/file_system.h"
 
 namespace zelvanor {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "driver/console.h"
+#include "common/console.h"
 #include "wave/analysis_steps.h"
 
 namespace zelvanor {

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/console.h"
+#include "common/console.h"
 
 namespace zelvanor {
 

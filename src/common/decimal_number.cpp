@@ -1,4 +1,4 @@
-#include "tuning/decimal_number.h"
+#include "common/decimal_number.h"
 
 #include <cstdlib>
 #include <string>

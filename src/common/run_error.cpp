@@ -1,4 +1,4 @@
-#include "driver/run_error.h"
+#include "common/run_error.h"
 
 #include <cstdarg>
 

@@ -9,10 +9,6 @@
 namespace zelvanor {
 namespace {
 
-using kernel_detail::kFour;
-using kernel_detail::kHalf;
-using kernel_detail::kOneSixth;
-
 // The saturation limits of a sample width, as doubles: clamping the sum
 // before the conversion keeps every conversion in range (no undefined
 // behaviour, whatever the inputs) and lets it vectorise.
@@ -58,9 +54,9 @@ void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int
 
 // Where the compiler can make several versions of a function and pick one
 // at load time by the processor, the block kernels also get versions for
-// AVX2 and AVX-512: four or eight doubles per instruction instead of two. Each version performs the
-// same IEEE operations in the same order (no fused multiply-add: the build
-// forbids contraction), so all give the same bytes.
+// AVX2 and AVX-512: four or eight doubles per instruction instead of two.
+// Each version performs the same IEEE operations in the same order (no fused
+// multiply-add: the build forbids contraction), so all give the same bytes.
 #if defined(__x86_64__) && defined(__ELF__) && (defined(__GNUC__) || defined(__clang__)) && \
     !defined(ZELVANOR_NO_CPU_DISPATCH)
 #define ZELVANOR_CPU_VERSIONS __attribute__((target_clones("avx512f", "avx2", "default")))
@@ -68,9 +64,9 @@ void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int
 #define ZELVANOR_CPU_VERSIONS
 #endif
 
-// Every loop below is the per-value kernel of interpolation_kernels.h,
-// operation for operation in the same order; only the final conversion and
-// saturation are arranged differently (see the header).
+// Every loop below computes the per-value kernel's sum (LinearSum,
+// QuadraticSum, HyperbolicSum); only the final conversion and saturation are
+// arranged differently (see the header).
 
 ZELVANOR_CPU_VERSIONS
 void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
@@ -89,10 +85,9 @@ void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int 
   // conversion in range.
   const double span = limits.high - limits.low + 1.0;
   for (int k = 0; k < count; ++k) {
-    const std::int32_t d = x1[k] - x0[k];
-    double s = static_cast<double>(d) * r[k];
-    s = s + kHalf;
-    const auto increment = static_cast<double>(static_cast<std::int32_t>(std::min(std::max(s, -span), span)));
+    const double s = LinearSum(x0[k], x1[k], r[k]);
+    const auto increment =
+        static_cast<double>(static_cast<std::int32_t>(std::min(std::max(s, -span), span)));
     // x0 plus the truncated increment: exact in double.
     result[k] = TruncateClamped(static_cast<double>(x0[k]) + increment, limits);
   }
@@ -112,17 +107,7 @@ void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, i
   std::int32_t* __restrict result = out;
   const Limits limits(width);
   for (int k = 0; k < count; ++k) {
-    const double u = static_cast<float>(r[k] + 1.0);
-    const std::int32_t d2 = x_minus1[k] - 2 * x0[k] + x1[k];
-    const std::int32_t d1 = x1[k] - x_minus1[k];
-    const double q2 = static_cast<double>(d2) * kHalf;
-    const double q1 = (static_cast<double>(d1) - q2 * kFour) * kHalf;
-    const double q0 = (static_cast<double>(x0[k]) - q2) - q1;
-    double s = q2 * u;
-    s = s + q1;
-    s = s * u;
-    s = q0 + s;
-    s = s + kHalf;
+    const double s = QuadraticSum(x_minus1[k], x0[k], x1[k], r[k]);
     result[k] = TruncateClamped(s, limits);
   }
 }
@@ -142,17 +127,7 @@ void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, 
   std::int32_t* __restrict result = out;
   const Limits limits(width);
   for (int k = 0; k < count; ++k) {
-    const double t = static_cast<float>(r[k]);
-    const std::int32_t c2 = x_minus1[k] - 2 * x0[k] + x1[k];
-    const std::int32_t c3 = 3 * (x0[k] - x1[k]) - x_minus1[k] + x2[k];
-    const std::int32_t c1 = 3 * (2 * x1[k] - x0[k]) - 2 * x_minus1[k] - x2[k];
-    double s = static_cast<double>(c2) * kHalf;
-    s = s + (static_cast<double>(c3) * kOneSixth) * t;
-    s = s * t;
-    s = s + static_cast<double>(c1) * kOneSixth;
-    s = s * t;
-    s = s + static_cast<double>(x0[k]);
-    s = s + kHalf;
+    const double s = HyperbolicSum(x_minus1[k], x0[k], x1[k], x2[k], r[k]);
     result[k] = TruncateClamped(s, limits);
   }
 }

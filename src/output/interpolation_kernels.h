@@ -7,8 +7,8 @@
 // then double operations in exactly the order written (no contraction, see
 // -ffp-contract=off), the two higher kernels with the position rounded to a
 // float first, and a final +0.5 and truncation toward zero. That last step is
-// not round-to-nearest for negative values (-2.7 gives -2); it is kept so that
-// retuned sets stay identical to earlier ones.
+// not round-to-nearest for negative values (-2.7 gives -2); it stays so,
+// because retuned sets must stay byte-identical to those already made.
 //
 // The results are not clamped: callers saturate before storing.
 // Preconditions: the values are 24-bit sample values (|x| < 2^23), so no
@@ -43,18 +43,23 @@ inline std::int32_t TruncateTowardZero(double value) {
 
 }  // namespace kernel_detail
 
-inline std::int32_t InterpolateLinear(std::int32_t x0, std::int32_t x1, double r) {
+// Each kernel's arithmetic, written once: the sum before the final
+// truncation, its +0.5 included. The per-value kernels below truncate it;
+// the block kernels (block_kernels.cpp) saturate and truncate it, and give
+// the same results because the sum stays far inside the 32-bit range.
+
+// The linear kernel rounds only the increment over x0; x0 is added as an
+// integer after the truncation.
+inline double LinearSum(std::int32_t x0, std::int32_t x1, double r) {
   using namespace kernel_detail;
   const std::int32_t d = x1 - x0;
   double s = static_cast<double>(d) * r;
   s = s + kHalf;
-  // The rounding acts on the increment only; x0 is added as an integer.
-  return x0 + TruncateTowardZero(s);
+  return s;
 }
 
 // The parabola through (0, x-1), (1, x0), (2, x1), evaluated at 1 + r.
-inline std::int32_t InterpolateQuadratic(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1,
-                                         double r) {
+inline double QuadraticSum(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1, double r) {
   using namespace kernel_detail;
   const double u = static_cast<float>(r + 1.0);
   const std::int32_t d2 = x_minus1 - 2 * x0 + x1;
@@ -67,13 +72,13 @@ inline std::int32_t InterpolateQuadratic(std::int32_t x_minus1, std::int32_t x0,
   s = s * u;
   s = q0 + s;
   s = s + kHalf;
-  return TruncateTowardZero(s);
+  return s;
 }
 
 // Four-point Lagrange: the cubic through (-1, x-1), (0, x0), (1, x1),
 // (2, x2), evaluated at r.
-inline std::int32_t InterpolateHyperbolic(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1,
-                                          std::int32_t x2, double r) {
+inline double HyperbolicSum(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1, std::int32_t x2,
+                            double r) {
   using namespace kernel_detail;
   const double t = static_cast<float>(r);
   const std::int32_t c2 = x_minus1 - 2 * x0 + x1;
@@ -86,7 +91,21 @@ inline std::int32_t InterpolateHyperbolic(std::int32_t x_minus1, std::int32_t x0
   s = s * t;
   s = s + static_cast<double>(x0);
   s = s + kHalf;
-  return TruncateTowardZero(s);
+  return s;
+}
+
+inline std::int32_t InterpolateLinear(std::int32_t x0, std::int32_t x1, double r) {
+  return x0 + kernel_detail::TruncateTowardZero(LinearSum(x0, x1, r));
+}
+
+inline std::int32_t InterpolateQuadratic(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1,
+                                         double r) {
+  return kernel_detail::TruncateTowardZero(QuadraticSum(x_minus1, x0, x1, r));
+}
+
+inline std::int32_t InterpolateHyperbolic(std::int32_t x_minus1, std::int32_t x0, std::int32_t x1,
+                                          std::int32_t x2, double r) {
+  return kernel_detail::TruncateTowardZero(HyperbolicSum(x_minus1, x0, x1, x2, r));
 }
 
 // Stateless kernel types for loops that are instantiated once per kernel,

@@ -47,4 +47,11 @@ void WriteMissingPad(const WalkedChunk& chunk, std::uint64_t body_bytes, ByteSin
 // Header, stored body and pad byte, unchanged.
 void CopyChunk(const WalkedChunk& chunk, OutputRun& run);
 
+// RIFF sizes are 32 bits. An output that would not fit (a huge L=, a small
+// factor on a huge source) is refused before anything is written with a
+// wrapped size: fatal (exit code 99), and the partial output is discarded by
+// its owner.
+inline constexpr std::uint64_t kMaxRiffField = 0xFFFFFFFFu;
+[[noreturn]] void ThrowOutputTooLarge();
+
 }  // namespace zelvanor

@@ -7,9 +7,8 @@
 #include "common/run_error.h"
 #include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
-#include "output/output_limits.h"
+#include "output/output_steps.h"
 #include "output/source_walk.h"
-#include "wave/byte_reader.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
 
@@ -72,76 +71,90 @@ void InterpolateBlock(FrameBlock<kChannels>& block, int count) {
   }
 }
 
-// Output frames 1 to N-1 (frame 0 is written by the caller). Reads happen
-// only where the walk says a whole frame lies.
+// The taps of frame `at` of the block: the source frames the kernel reads,
+// at byte offsets from `base`.
+template <class Kernel, int kWidth, int kChannels>
+void FillTaps(FrameBlock<kChannels>& block, std::int64_t at, const std::uint8_t* base, const TapOffsets& taps) {
+  for (int c = 0; c < kChannels; ++c) {
+    const std::uint8_t* const channel = base + c * kWidth;
+    if constexpr (Kernel::kTaps >= 3) block.previous[c][at] = ReadSampleValue<kWidth>(channel + taps.previous);
+    block.current[c][at] = ReadSampleValue<kWidth>(channel + taps.current);
+    block.next[c][at] = ReadSampleValue<kWidth>(channel + taps.next);
+    if constexpr (Kernel::kTaps == 4) block.after_next[c][at] = ReadSampleValue<kWidth>(channel + taps.after_next);
+  }
+}
+
+// Walks on by `count` output frames and fills their positions and taps.
+// Reads happen only where the walk says a whole frame lies.
+template <class Kernel, int kWidth, int kChannels>
+void FillBlock(SourceWalk<kWidth * kChannels>& walk, const std::uint8_t* frames, int count,
+               FrameBlock<kChannels>& block) {
+  constexpr std::int64_t kFrameBytes = kWidth * kChannels;
+  // Offsets from the current frame: constants, so that the reads of the
+  // regular stretch need no address arithmetic of their own.
+  constexpr TapOffsets kConsecutive{-kFrameBytes, 0, kFrameBytes, 2 * kFrameBytes};
+  for (int k = 0; k < count;) {
+    // The common stretch: consecutive frames around the read pointer.
+    const std::int64_t regular = walk.RegularFrames(count - k);
+    if (regular > 0) {
+      walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current) {
+        block.position[k + j] = r;
+        FillTaps<Kernel, kWidth, kChannels>(block, k + j, frames + current, kConsecutive);
+      });
+      k += static_cast<int>(regular);
+      continue;
+    }
+    // Everything else (the start, the cut, the end): the reference
+    // step-by-step walk.
+    block.position[k] = walk.Advance();
+    FillTaps<Kernel, kWidth, kChannels>(block, k, frames, walk.Taps());
+    ++k;
+  }
+}
+
+// Stores the block's results as output frames `first` onwards, shows the
+// last frames of the chunk at verbosity 5 and hands the block to the sink in
+// one piece.
+template <int kWidth, int kChannels>
+void StoreBlock(const FrameBlock<kChannels>& block, int count, std::int64_t first, const ResamplePlan& plan,
+                ByteSink& sink) {
+  constexpr int kFrameBytes = kWidth * kChannels;
+  std::array<std::uint8_t, kBlockFrames * kFrameBytes> bytes;
+  for (int k = 0; k < count; ++k) {
+    for (int c = 0; c < kChannels; ++c) {
+      WriteSampleValue(bytes.data() + k * kFrameBytes + c * kWidth, kWidth, block.result[c][k]);
+    }
+  }
+  if (plan.dump) {
+    for (int k = 0; k < count; ++k) {
+      if (first + k > plan.output_frames - 10) {
+        DumpFrame(first + k, bytes.data() + k * kFrameBytes, kWidth, kChannels);
+      }
+    }
+  }
+  sink.Write(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count * kFrameBytes)));
+}
+
+// Output frames 1 to N-1 (frame 0 is written by the caller).
 template <class Kernel, int kWidth, int kChannels>
 void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
   constexpr std::int64_t kFrameBytes = kWidth * kChannels;
-  const std::uint8_t* const frames = plan.frames;
   const std::int64_t n = plan.output_frames;
   SourceWalk<kFrameBytes> walk(plan.frame_count, plan.tuning_factor, plan.cut);
-
   FrameBlock<kChannels> block;
-  std::array<std::uint8_t, kBlockFrames * kFrameBytes> bytes;
-
   std::int64_t index = 1;
   while (index <= n - 2) {
     const int count = static_cast<int>(std::min<std::int64_t>(kBlockFrames, n - 1 - index));
-    for (int k = 0; k < count;) {
-      // The common stretch: consecutive frames around the read pointer.
-      const std::int64_t regular = walk.RegularFrames(count - k);
-      if (regular > 0) {
-        double* const positions = block.position + k;
-        walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current_frame) {
-          positions[j] = r;
-          const std::uint8_t* const current = frames + current_frame;
-          for (int c = 0; c < kChannels; ++c) {
-            const std::uint8_t* const value = current + c * kWidth;
-            const std::int64_t at = k + j;
-            if constexpr (Kernel::kTaps >= 3) block.previous[c][at] = ReadSampleValue<kWidth>(value - kFrameBytes);
-            block.current[c][at] = ReadSampleValue<kWidth>(value);
-            block.next[c][at] = ReadSampleValue<kWidth>(value + kFrameBytes);
-            if constexpr (Kernel::kTaps == 4) {
-              block.after_next[c][at] = ReadSampleValue<kWidth>(value + 2 * kFrameBytes);
-            }
-          }
-        });
-        k += static_cast<int>(regular);
-        continue;
-      }
-      // Everything else (the start, the cut, the end): the format's steps.
-      const double r = walk.Advance();
-      block.position[k] = r;
-      const TapOffsets taps = walk.Taps();
-      for (int c = 0; c < kChannels; ++c) {
-        const std::uint8_t* const channel = frames + c * kWidth;
-        if constexpr (Kernel::kTaps >= 3) block.previous[c][k] = ReadSampleValue<kWidth>(channel + taps.previous);
-        block.current[c][k] = ReadSampleValue<kWidth>(channel + taps.current);
-        block.next[c][k] = ReadSampleValue<kWidth>(channel + taps.next);
-        if constexpr (Kernel::kTaps == 4) block.after_next[c][k] = ReadSampleValue<kWidth>(channel + taps.after_next);
-      }
-      ++k;
-    }
-
+    FillBlock<Kernel, kWidth, kChannels>(walk, plan.frames, count, block);
     InterpolateBlock<Kernel, kWidth, kChannels>(block, count);
-    for (int k = 0; k < count; ++k) {
-      for (int c = 0; c < kChannels; ++c) {
-        WriteSampleValue(bytes.data() + k * kFrameBytes + c * kWidth, kWidth, block.result[c][k]);
-      }
-    }
-    if (plan.dump) {
-      for (int k = 0; k < count; ++k) {
-        if (index + k > n - 10) DumpFrame(index + k, bytes.data() + k * kFrameBytes, kWidth, kChannels);
-      }
-    }
-    sink.Write(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count * kFrameBytes)));
+    StoreBlock<kWidth, kChannels>(block, count, index, plan, sink);
     index += count;
   }
 
   // The last frame is a copy of the last source frame strictly before its
   // position; no cut is made and the history no longer matters.
   const auto last =
-      std::span<const std::uint8_t>(frames + walk.AdvanceToLast(), static_cast<std::size_t>(kFrameBytes));
+      std::span<const std::uint8_t>(plan.frames + walk.AdvanceToLast(), static_cast<std::size_t>(kFrameBytes));
   if (plan.dump && index > n - 10) DumpFrame(index, last.data(), kWidth, kChannels);
   sink.Write(last);
 }
@@ -181,78 +194,90 @@ FrameLoop FrameLoopFor(KernelKind kind, int width, int channels) {
   return FrameLoopFor<HyperbolicKernel>(width, channels);
 }
 
-}  // namespace
+// What the output data chunk holds, decided before any of it is written.
+struct DataChunkPlan {
+  int width = 0;
+  int channels = 0;
+  std::uint64_t frame_count = 0;     // F: the body's whole frames
+  std::uint32_t output_frames = 0;   // N
+  std::uint64_t silence_bytes = 0;   // the dummy loop's silence
+  std::uint64_t size = 0;            // the new chunk size, silence included
 
-std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink) {
+  int frame_bytes() const { return width * channels; }
+};
+
+// Counts the frames, prints the warnings and the chunk's description, and
+// refuses an output whose sizes would not fit 32 bits (`written` bytes
+// precede the chunk in the output).
+DataChunkPlan PlanDataChunk(const RetuneJob& job, std::uint64_t body_size, std::uint64_t written) {
   const SourceAnalysis& analysis = job.analysis;
   const Settings& settings = job.settings;
   if (!analysis.format) ThrowFatal("Fatal: no fmt-chunk found in source\n");
-  const int width = analysis.layout.bytes_per_sample;
-  const int channels = analysis.layout.channels;
+  DataChunkPlan plan;
+  plan.width = analysis.layout.bytes_per_sample;
+  plan.channels = analysis.layout.channels;
   // The analysis refuses every other layout; this keeps a caller that
   // skipped it from reading with a bogus frame size.
-  if ((width != 2 && width != 3) || channels < 1 || channels > kMaxChannels) {
+  if ((plan.width != 2 && plan.width != 3) || plan.channels < 1 || plan.channels > kMaxChannels) {
     ThrowFatal("fatal error: unusable sample format\n");
   }
-  const int frame_bytes = width * channels;
-
-  const std::uint64_t size = body.size();
-  if (size % static_cast<std::uint64_t>(width) != 0) {
-    Print("length of data chunk must be divisible by BytesPerSample\n");
-  }
-  const std::uint64_t values = size / static_cast<std::uint64_t>(width);
-  if (values % static_cast<std::uint64_t>(channels) != 0) {
-    Print("data segment must contain complete samples\n");
-  }
-  const std::uint64_t frame_count = values / static_cast<std::uint64_t>(channels);
+  const auto width = static_cast<std::uint64_t>(plan.width);
+  const auto channels = static_cast<std::uint64_t>(plan.channels);
+  if (body_size % width != 0) Print("length of data chunk must be divisible by BytesPerSample\n");
+  const std::uint64_t values = body_size / width;
+  if (values % channels != 0) Print("data segment must contain complete samples\n");
+  plan.frame_count = values / channels;
 
   // The frame count is mapped like any position (it is below 2^31 for a
   // body of under 4 GB), but kept unwrapped for the size check.
-  const std::uint32_t moved = MovePastCut(static_cast<std::uint32_t>(frame_count), job.cut);
+  const std::uint32_t moved = MovePastCut(static_cast<std::uint32_t>(plan.frame_count), job.cut);
   const std::int64_t output_frames = ScalePosition(moved, job.tuning_factor);
-  const std::uint64_t silence_frames =
-      static_cast<std::uint64_t>(job.dummy_loop_frames) * static_cast<std::uint64_t>(channels);
+  // The silence counts the dummy loop's length once per channel in frames;
+  // the loop itself spans only the first dummy_loop_frames of them.
+  const std::uint64_t silence_frames = std::uint64_t{job.dummy_loop_frames} * channels;
   if (job.dummy_loop_frames != 0 && settings.verbosity > 3) {
     Print("adding dummy loop of %d samples\n", static_cast<int>(job.dummy_loop_frames));
   }
 
   if (output_frames < 0 || static_cast<std::uint64_t>(output_frames) > kMaxRiffField) ThrowOutputTooLarge();
-  const std::uint64_t new_size = (static_cast<std::uint64_t>(output_frames) + silence_frames) *
-                                 static_cast<std::uint64_t>(frame_bytes);
-  const std::uint64_t padded_size = new_size + (new_size & 1);
+  plan.size = (static_cast<std::uint64_t>(output_frames) + silence_frames) * width * channels;
   // Both the chunk's size and the RIFF size must fit; the RIFF size will
   // count at least what is written so far and this chunk's header and body.
-  if (new_size > kMaxRiffField || sink.Position() + padded_size > kMaxRiffField) {
-    ThrowOutputTooLarge();
-  }
-  const auto n = static_cast<std::uint32_t>(output_frames);
+  if (plan.size > kMaxRiffField || written + plan.size + (plan.size & 1) > kMaxRiffField) ThrowOutputTooLarge();
+  plan.output_frames = static_cast<std::uint32_t>(output_frames);
+  plan.silence_bytes = silence_frames * width * channels;
 
   if (settings.verbosity > 3) {
     const std::uint32_t rate = analysis.sample_rate;
     const double seconds =
-        rate == 0 ? 0.0 : static_cast<double>(static_cast<std::uint64_t>(n) + silence_frames) / rate;
-    Print("data chunk %ld Samples, %f Seconds\n", AsLong(n), seconds);
+        rate == 0 ? 0.0 : static_cast<double>(std::uint64_t{plan.output_frames} + silence_frames) / rate;
+    Print("data chunk %ld Samples, %f Seconds\n", AsLong(plan.output_frames), seconds);
   }
+  return plan;
+}
 
-  std::array<std::uint8_t, 8> header{'d', 'a', 't', 'a', 0, 0, 0, 0};
-  StoreU32le(header.data() + 4, static_cast<std::uint32_t>(new_size));
-  sink.Write(header);
+}  // namespace
+
+std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink) {
+  const DataChunkPlan chunk = PlanDataChunk(job, body.size(), sink.Position());
+  WriteChunkHeader({'d', 'a', 't', 'a'}, static_cast<std::uint32_t>(chunk.size), sink);
 
   // Fewer than two output frames: frame 0 alone, or nothing at all.
-  if (n >= 1) sink.Write(body.first(static_cast<std::size_t>(frame_bytes)));
+  const std::uint32_t n = chunk.output_frames;
+  if (n >= 1) sink.Write(body.first(static_cast<std::size_t>(chunk.frame_bytes())));
   if (n >= 2) {
     ResamplePlan plan;
     plan.frames = body.data();
-    plan.frame_count = frame_count;
+    plan.frame_count = chunk.frame_count;
     plan.output_frames = n;
     plan.tuning_factor = job.tuning_factor;
     plan.cut = job.cut;
-    plan.dump = settings.verbosity > 4;
-    FrameLoopFor(KernelForQuality(settings.quality), width, channels)(plan, sink);
+    plan.dump = job.settings.verbosity > 4;
+    FrameLoopFor(KernelForQuality(job.settings.quality), chunk.width, chunk.channels)(plan, sink);
   }
 
-  sink.WriteZeros(silence_frames * static_cast<std::uint64_t>(frame_bytes));
-  if (new_size & 1) sink.WriteZeros(1);
+  sink.WriteZeros(chunk.silence_bytes);
+  if (chunk.size & 1) sink.WriteZeros(1);
   return n;
 }
 

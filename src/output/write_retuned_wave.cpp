@@ -5,7 +5,6 @@
 
 #include "common/console.h"
 #include "common/run_error.h"
-#include "output/output_limits.h"
 #include "output/output_steps.h"
 #include "output/resample_data_chunk.h"
 #include "wave/chunk_layout.h"

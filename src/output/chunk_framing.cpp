@@ -1,5 +1,6 @@
 #include <array>
 
+#include "common/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
 
@@ -29,6 +30,10 @@ void CopyChunk(const WalkedChunk& chunk, OutputRun& run) {
   WriteChunkHeader(chunk, run.sink);
   run.sink.Write(run.Bytes(chunk.stored));
   WriteMissingPad(chunk, chunk.stored.size, run.sink);
+}
+
+void ThrowOutputTooLarge() {
+  ThrowFatal("fatal error: output would exceed the 4 GB size limit of a WAVE file\n");
 }
 
 }  // namespace zelvanor

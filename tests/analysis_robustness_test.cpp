@@ -110,8 +110,8 @@ void ExpectSameDecisions(const AnalysisOutcome& quiet, const AnalysisOutcome& ve
     EXPECT_EQ(quiet.result->cue_count, verbose.result->cue_count);
     EXPECT_EQ(quiet.result->loop_end, verbose.result->loop_end);
     EXPECT_EQ(quiet.result->release_start, verbose.result->release_start);
-    EXPECT_EQ(quiet.result->removed_first, verbose.result->removed_first);
-    EXPECT_EQ(quiet.result->removed_limit, verbose.result->removed_limit);
+    EXPECT_EQ(quiet.result->cut_first, verbose.result->cut_first);
+    EXPECT_EQ(quiet.result->cut_limit, verbose.result->cut_limit);
   }
   std::istringstream lines(quiet.output);
   for (std::string line; std::getline(lines, line);) {

@@ -48,8 +48,8 @@ TEST(ExamplePipes, AnalysisFindsLoopReleaseAndLabels) {
     EXPECT_EQ(analysis.layout.channels, planned.spec.channels);
     EXPECT_EQ(analysis.loop_end, pipe.markers.loop_end);
     EXPECT_EQ(analysis.release_start, pipe.markers.release_start);
-    EXPECT_EQ(analysis.removed_first, pipe.markers.loop_end + 10);
-    EXPECT_EQ(analysis.removed_limit, pipe.markers.release_start - 10);
+    EXPECT_EQ(analysis.cut_first, pipe.markers.loop_end + 10);
+    EXPECT_EQ(analysis.cut_limit, pipe.markers.release_start - 10);
     EXPECT_TRUE(analysis.cues[1].label_text && analysis.cues[2].label_text && analysis.cues[2].ltxt);
   }
 }

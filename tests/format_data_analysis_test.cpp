@@ -140,7 +140,7 @@ TEST(DataChunk, OddSizesForTwentyFourBitStereo) {
     EXPECT_EQ(quiet.output, c.message);
     ASSERT_TRUE(quiet.result);
     EXPECT_EQ(quiet.result->frame_count, 100);
-    EXPECT_EQ(quiet.result->removed_first, 101u);
+    EXPECT_EQ(quiet.result->cut_first, 101u);
     EXPECT_EQ(quiet.result->data->size, c.size);
     // The cue chunk was found behind the pad byte.
     ASSERT_TRUE(quiet.result->cues[3].cue_point);

@@ -47,7 +47,7 @@ TEST(GenerateOutput, FatalErrorKeepsTheExistingFileAndLeavesNoTemporary) {
   Source source = PipeSource();
   WriteFile(dir.path() / "new.wav", std::string("old"));
   // Cue point 1's dwPosition moved strictly inside the region that is cut.
-  const std::uint32_t inside = source.analysis.removed_first + 1;
+  const std::uint32_t inside = source.analysis.cut_first + 1;
   const ByteRange record = *source.analysis.cues[1].cue_point;
   source.image = WithU32(source.image, record.offset + 4, inside);
   try {

@@ -154,8 +154,8 @@ SourceAnalysis WithCut(std::uint32_t first, std::uint32_t limit) {
   SourceAnalysis analysis = AnalysisFor(24, 1);
   analysis.loop_end = first - 10;
   analysis.release_start = limit + 10;
-  analysis.removed_first = first;
-  analysis.removed_limit = limit;
+  analysis.cut_first = first;
+  analysis.cut_limit = limit;
   return analysis;
 }
 

@@ -95,7 +95,7 @@ Bytes PipeWithRelease(std::uint32_t release, std::uint32_t extra_position = 0) {
 TEST(WriteRetunedWave, PositionsBehindTheCutMoveDown) {
   const RetuneOutcome out = RetuneImage(PipeWithRelease(100000, 99990), 1.0);
   ASSERT_FALSE(out.exit_code) << out.output;
-  ASSERT_EQ(out.analysis->removed_first, 50010u);
+  ASSERT_EQ(out.analysis->cut_first, 50010u);
   const std::optional<ChunkView> cue = Find(ChunksOf(out.bytes), "cue ");
   EXPECT_EQ(U32(cue->stored, 4 + 24 + 20), 50020u);
   EXPECT_EQ(U32(cue->stored, 4 + 48 + 4), 50010u);
@@ -202,7 +202,7 @@ TEST(WriteRetunedWave, AdtlListRescalesTextLengthsOnly) {
                           .Build();
   const RetuneOutcome out = RetuneImage(image, 2.0, Verbose(3));
   ASSERT_FALSE(out.exit_code) << out.output;
-  ASSERT_LT(out.analysis->removed_first, out.analysis->removed_limit);  // a cut does not shorten texts
+  ASSERT_LT(out.analysis->cut_first, out.analysis->cut_limit);  // a cut does not shorten texts
   const std::optional<ChunkView> list = Find(ChunksOf(out.bytes), "LIST");
   ASSERT_TRUE(list);
   const std::optional<ChunkView> source = Find(ChunksOf(image), "LIST");

@@ -6,11 +6,11 @@ namespace zelvanor {
 
 CutRegion CutRegionFor(const SourceAnalysis& analysis, const Settings& settings) {
   if (settings.keep_unused_part) return {};
-  return {analysis.removed_first, analysis.removed_limit};
+  return {analysis.cut_first, analysis.cut_limit};
 }
 
 std::uint32_t MovePastCut(std::uint32_t position, const CutRegion& cut) {
-  // The first removed frame keeps its place and the limit lands on it.
+  // The cut's first frame keeps its place and the limit lands on it.
   if (!cut.active() || position <= cut.first) return position;
   if (position < cut.limit) {
     ThrowFatal("fatal error: Illegal computation of a position within removed sample-area\n");

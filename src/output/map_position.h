@@ -1,5 +1,5 @@
 // How a source frame position becomes an output frame position: moved down
-// past the cut region, divided by the tuning factor, rounded (+0.5, then
+// past the cut, divided by the tuning factor, rounded (+0.5, then
 // truncated toward zero). Cue points, loops, text lengths and the output
 // frame count all go through here, so the audio and its markers stay in step.
 #pragma once

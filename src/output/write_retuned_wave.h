@@ -12,7 +12,7 @@ namespace zelvanor {
 // RIFF header, the source's chunks in their order (rewritten, resampled,
 // copied or left out), the dummy-loop chunks when due, then the true RIFF
 // size. Announces the file and describes the chunks at their verbosities.
-// Throws RunError (exit code 99) for a position inside the cut region, a
+// Throws RunError (exit code 99) for a position inside the cut, a
 // miscounted cue or smpl chunk, an output beyond 4 GB and a failed write;
 // the caller discards what the sink holds then. `source_path` and
 // `destination_path` are used in messages only.

@@ -32,8 +32,8 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run);
 void AnalyseListChunk(const WalkedChunk& chunk, AnalysisRun& run);
 void AnalyseUnknownChunk(const WalkedChunk& chunk, AnalysisRun& run);
 
-// After the walk: ReleaseStart and the region that may be cut.
-void DecideReleaseRegion(AnalysisRun& run);
+// After the walk: ReleaseStart and the cut behind the sustain loop.
+void DecideCutRegion(AnalysisRun& run);
 // After the walk, at the highest verbosity: the frames around every cue
 // point, the loop end and the end of the audio.
 void DumpFramesOfInterest(const AnalysisRun& run);

@@ -78,7 +78,7 @@ std::optional<SourceAnalysis> AnalyseSource(const std::string& path,
           run.file(), walker.leftover());
   }
 
-  DecideReleaseRegion(run);
+  DecideCutRegion(run);
   if (run.VerbosityAbove(4) && result.data && result.format) DumpFramesOfInterest(run);
   return result;
 }

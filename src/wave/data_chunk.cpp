@@ -24,7 +24,7 @@ void AnalyseDataChunk(const WalkedChunk& chunk, AnalysisRun& run) {
         result.sample_rate == 0 ? 0.0 : result.frame_count / static_cast<double>(result.sample_rate);
     Print("data chunk %ld Samples, %f Seconds\n", AsLong(result.frame_count), seconds);
   }
-  result.removed_first = static_cast<std::uint32_t>(result.frame_count) + 1;
+  result.cut_first = static_cast<std::uint32_t>(result.frame_count) + 1;
 }
 
 }  // namespace zelvanor

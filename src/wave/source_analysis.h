@@ -52,8 +52,10 @@ struct SourceAnalysis {
   std::int32_t cue_count = 0;
   std::uint32_t loop_end = 0;
   std::uint32_t release_start = 0;
-  std::uint32_t removed_first = 0;  // frames removed_first .. removed_limit-1 may be cut
-  std::uint32_t removed_limit = 0;
+  // The cut: frames cut_first .. cut_limit-1, left out of the output unless
+  // KeepUnusedPart is on. Empty (cut_limit not above cut_first) when none.
+  std::uint32_t cut_first = 0;
+  std::uint32_t cut_limit = 0;
 };
 
 }  // namespace zelvanor

@@ -5,15 +5,15 @@
 namespace zelvanor {
 namespace {
 
-// Closer to the loop than this, the stretch between loop and release is kept.
-constexpr std::uint32_t kMinimumRemovableGap = 1000;
+// With the release closer to the loop than this, nothing is cut.
+constexpr std::uint32_t kMinimumCutGap = 1000;
 // Frames kept on either side of a cut, so that neither the loop's end nor
 // the release's start is touched.
 constexpr std::uint32_t kCutMargin = 10;
 
 }  // namespace
 
-void DecideReleaseRegion(AnalysisRun& run) {
+void DecideCutRegion(AnalysisRun& run) {
   SourceAnalysis& result = run.result;
   if (result.loop_end == 0) return;
 
@@ -26,14 +26,14 @@ void DecideReleaseRegion(AnalysisRun& run) {
       result.release_start = offset;
     }
   }
-  if (result.release_start != 0 && result.release_start - result.loop_end >= kMinimumRemovableGap) {
-    result.removed_first = result.loop_end + kCutMargin;
-    result.removed_limit = result.release_start - kCutMargin;
+  if (result.release_start != 0 && result.release_start - result.loop_end >= kMinimumCutGap) {
+    result.cut_first = result.loop_end + kCutMargin;
+    result.cut_limit = result.release_start - kCutMargin;
   }
   if (run.VerbosityAbove(2) && !run.settings.keep_unused_part &&
-      result.removed_first < result.removed_limit) {
-    Print("Samples between %d and %d may be removed\n", AsInt(result.removed_first),
-          AsInt(result.removed_limit));
+      result.cut_first < result.cut_limit) {
+    Print("Samples between %d and %d may be removed\n", AsInt(result.cut_first),
+          AsInt(result.cut_limit));
   }
 }
 

@@ -39,7 +39,7 @@ struct WalkedChunk {
   // or the size alone for a top-level `fmt ` chunk.
   std::uint64_t declared_extent = 0;
 
-  // The following chunk starts here (at the range's end for a cut chunk).
+  // The following chunk starts here (at the range's end for a truncated chunk).
   std::uint32_t next() const { return static_cast<std::uint32_t>(stored.end()); }
   bool truncated() const { return body.size < declared_size; }
   // The body is whole but the range ends before its pad byte (a copy then

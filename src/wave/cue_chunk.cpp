@@ -9,7 +9,7 @@ void AnalyseCueChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   ByteReader body(run.Bytes(chunk.body));
   const std::uint32_t count = body.U32At(0);
   // The size must be exactly that of the records it announces, and those
-  // records must all be in the file: a cut cue chunk is refused like a
+  // records must all be in the file: a truncated cue chunk is refused like a
   // miscounted one (a body too short for the count fails the same way).
   const std::uint64_t expected = kCueCountSize + std::uint64_t{kCueRecordSize} * count;
   if (!body.ok() || expected != chunk.declared_size || chunk.truncated()) {

@@ -158,6 +158,32 @@ TEST(WriteRetunedWave, CueChunkOfTheWrongSizeIsFatal) {
   EXPECT_EQ(RetuneImage(bad, 1.0).exit_code, 99);
 }
 
+// The writers guard their own reads: with an analysis stated by hand, which
+// has not refused them, inconsistent cue and smpl chunks reach the writers.
+TEST(WriteRetunedWave, WritersRefuseInconsistentCueAndSmplChunksThemselves) {
+  const struct {
+    Bytes image;
+    std::string message;
+  } cases[] = {
+      {WaveBuilder().Fmt(kMono16).Cue({{.id = 1}}, std::nullopt, 40).Build(), "fatal error - size of cue chunk\n"},
+      {WaveBuilder().Fmt(kMono16).Smpl({{.end = 5}}, {}, {}, 2).Build(), "not enough data for SampleLoop\n"},
+      {WaveBuilder().Fmt(kMono16).Add(Chunk("smpl", Bytes(20, 0))).Build(),
+       "fatal error: in/pipe.wav: smpl chunk of 20 bytes is too short for its 36-byte header\n"},
+  };
+  const SourceAnalysis analysis = AnalysisFor(16, 1);
+  for (const auto& c : cases) {
+    const ExactBuffer exact(c.image);
+    MemorySink sink;
+    try {
+      WriteRetunedWave("in/pipe.wav", "out/pipe.wav", MakeRetuneJob(exact.span(), analysis, Verbose(0), 1.0), sink);
+      ADD_FAILURE() << "not refused: " << c.message;
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.message(), c.message);
+      EXPECT_EQ(error.exit_code(), 99);
+    }
+  }
+}
+
 TEST(WriteRetunedWave, UnknownChunksCopiedOrLeftOut) {
   const Bytes image = WaveBuilder()
                           .Fmt(kMono16)

@@ -5,6 +5,7 @@
 #include "common/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/cue_smpl_checks.h"
 
 namespace zelvanor {
 
@@ -23,15 +24,9 @@ void WriteFmtChunk(const WalkedChunk& chunk, OutputRun& run) {
 }
 
 void WriteCueChunk(const WalkedChunk& chunk, OutputRun& run) {
+  // The analysis has made the same check, but the reads below rely on it.
+  const std::uint32_t count = CheckedCuePointCount(chunk, run.job.image);
   const std::span<const std::uint8_t> body = run.Bytes(chunk.body);
-  ByteReader reader(body);
-  const std::uint32_t count = reader.U32At(0);
-  // The analysis has made the same check; a cue chunk that fails it never
-  // gets this far through the program, but the writer does not rely on it.
-  const std::uint64_t expected = kCueCountSize + std::uint64_t{kCueRecordSize} * count;
-  if (!reader.ok() || expected != chunk.declared_size || chunk.truncated()) {
-    ThrowFatal("fatal error - size of cue chunk\n");
-  }
   if (run.VerbosityAbove(3)) Print("%d cue-points:\n", AsInt(count));
   WriteChunkHeader(chunk, run.sink);
   run.sink.Write(body.first(kCueCountSize));

@@ -5,6 +5,7 @@
 #include "common/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/cue_smpl_checks.h"
 #include "wave/sample_loop_line.h"
 
 namespace zelvanor {
@@ -27,23 +28,18 @@ void PutId(std::uint8_t*& at, const char (&id)[5]) {
 }  // namespace
 
 void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
-  // The same limit as the analysis, which has already refused such a chunk.
-  if (chunk.body.size < kSmplHeaderSize) {
-    ThrowFatal("fatal error: %s: smpl chunk of %u bytes is too short for its 36-byte header\n",
-               run.source_path.c_str(), chunk.body.size);
-  }
+  // The analysis has made the same checks, but the reads below rely on them.
+  CheckSamplerHeader(chunk, run.source_path);
   // Loop records may reach into the pad byte, as the analysis reads them.
   const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);
   WriteChunkHeader(chunk, run.sink);
   run.sink.Write(stored.first(kSmplHeaderSize));
 
   const auto loop_count = static_cast<std::int32_t>(LoadU32le(stored.data() + kSmplLoopCount));
-  std::int64_t remaining = static_cast<std::int64_t>(stored.size()) - kSmplHeaderSize;
   std::size_t at = kSmplHeaderSize;
   std::array<std::uint8_t, kLoopRecordSize> loop{};
   for (std::int32_t k = 0; k < loop_count; ++k) {
-    if (remaining < kLoopRecordSize) ThrowFatal("not enough data for SampleLoop\n");
-    remaining -= kLoopRecordSize;
+    CheckLoopRecord(chunk, k);
     const auto source = stored.subspan(at, kLoopRecordSize);
     std::copy(source.begin(), source.end(), loop.begin());
     const std::uint32_t start = run.Map(LoadU32le(loop.data() + kLoopStart));
@@ -55,6 +51,7 @@ void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
     at += kLoopRecordSize;
   }
   // Sampler-specific data (and the pad byte) are kept, not dropped.
+  const std::int64_t remaining = BytesAfterLoops(chunk, loop_count);
   if (remaining > 0) {
     if (run.VerbosityAbove(3)) Print("skipping %d bytes additional data\n", static_cast<int>(remaining));
     run.sink.Write(stored.subspan(at, static_cast<std::size_t>(remaining)));

@@ -1,20 +1,12 @@
 #include "common/console.h"
-#include "common/run_error.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/cue_smpl_checks.h"
 
 namespace zelvanor {
 
 void AnalyseCueChunk(const WalkedChunk& chunk, AnalysisRun& run) {
-  ByteReader body(run.Bytes(chunk.body));
-  const std::uint32_t count = body.U32At(0);
-  // The size must be exactly that of the records it announces, and those
-  // records must all be in the file: a truncated cue chunk is refused like a
-  // miscounted one (a body too short for the count fails the same way).
-  const std::uint64_t expected = kCueCountSize + std::uint64_t{kCueRecordSize} * count;
-  if (!body.ok() || expected != chunk.declared_size || chunk.truncated()) {
-    ThrowFatal("fatal error - size of cue chunk\n");
-  }
+  const std::uint32_t count = CheckedCuePointCount(chunk, run.image);
   if (run.VerbosityAbove(2)) Print("%d cue-points:\n", AsInt(count));
 
   SourceAnalysis& result = run.result;

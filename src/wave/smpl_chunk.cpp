@@ -1,7 +1,7 @@
 #include "common/console.h"
-#include "common/run_error.h"
 #include "wave/analysis_steps.h"
 #include "wave/chunk_layout.h"
+#include "wave/cue_smpl_checks.h"
 #include "wave/sample_loop_line.h"
 
 namespace zelvanor {
@@ -29,12 +29,7 @@ void PrintSamplerHeader(ByteReader& header) {
 }  // namespace
 
 void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
-  // Without the whole sampler header the loop count is unknown, and a
-  // sustain loop taken for absent would change what the output cuts.
-  if (chunk.body.size < kSmplHeaderSize) {
-    ThrowFatal("fatal error: %s: smpl chunk of %u bytes is too short for its 36-byte header\n",
-               run.file(), chunk.body.size);
-  }
+  CheckSamplerHeader(chunk, run.path);
   // Loop records may reach into the pad byte: they are read from the
   // stored bytes, and what follows the last record is additional data.
   const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);
@@ -42,18 +37,17 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   if (run.VerbosityAbove(2)) PrintSamplerHeader(header);
 
   const auto loop_count = static_cast<std::int32_t>(header.U32At(kSmplLoopCount));
-  std::int64_t remaining = std::int64_t{chunk.stored.size} - kSmplHeaderSize;
   SourceAnalysis& result = run.result;
   for (std::int32_t k = 0; k < loop_count; ++k) {
-    if (remaining < kLoopRecordSize) ThrowFatal("not enough data for SampleLoop\n");
+    CheckLoopRecord(chunk, k);
     const std::span<const std::uint8_t> loop_record = stored.subspan(
         kSmplHeaderSize + static_cast<std::size_t>(k) * kLoopRecordSize, kLoopRecordSize);
     ByteReader loop(loop_record);
     if (run.VerbosityAbove(2)) PrintSampleLoopLine(loop_record);
     const std::uint32_t end = loop.U32At(kLoopEnd);
     if (end > result.loop_end) result.loop_end = end;
-    remaining -= kLoopRecordSize;
   }
+  const std::int64_t remaining = BytesAfterLoops(chunk, loop_count);
   if (remaining > 0 && run.VerbosityAbove(3)) {
     Print("skipping %d bytes additional data\n", static_cast<int>(remaining));
   }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis_harness.h"
+#include "wave/analysis_steps.h"
 
 namespace zelvanor::testing {
 namespace {

@@ -37,6 +37,9 @@ void DecideCutRegion(AnalysisRun& run);
 // After the walk, at the highest verbosity: the frames around every cue
 // point, the loop end and the end of the audio.
 void DumpFramesOfInterest(const AnalysisRun& run);
+// The sample values of the frames around `frame`, under a title naming it.
+void DumpFrameNeighbourhood(const std::string& name, std::int32_t frame,
+                            std::span<const std::uint8_t> image, const SourceAnalysis& analysis);
 
 inline bool IsStoredCueId(std::int32_t id) { return id >= 0 && id < kCueSlots; }
 

@@ -19,8 +19,4 @@ std::optional<SourceAnalysis> AnalyseSource(const std::string& path,
                                             std::span<const std::uint8_t> image,
                                             const Settings& settings);
 
-// Prints the sample values of the frames around `frame` (verbosity 5).
-void DumpFrameNeighbourhood(const std::string& name, std::int32_t frame,
-                            std::span<const std::uint8_t> image, const SourceAnalysis& analysis);
-
 }  // namespace zelvanor

@@ -3,7 +3,6 @@
 
 #include "common/console.h"
 #include "wave/analysis_steps.h"
-#include "wave/chunk_analysis.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
 

@@ -2,26 +2,11 @@
 #include <array>
 
 #include "common/console.h"
-#include "common/run_error.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
 #include "wave/cue_smpl_checks.h"
 
 namespace zelvanor {
-
-void WriteFmtChunk(const WalkedChunk& chunk, OutputRun& run) {
-  // Every fmt chunk goes out with the body of the last one, the format the
-  // audio is read in. Should this chunk be longer than that body, its own
-  // bytes fill the rest, so the size written stays true.
-  const std::uint32_t size = WrittenSize(chunk);
-  const std::span<const std::uint8_t> own = run.Bytes(chunk.body);
-  const std::span<const std::uint8_t> format =
-      run.job.analysis.format ? run.Bytes(*run.job.analysis.format) : own;
-  const std::size_t from_format = std::min<std::size_t>(size, format.size());
-  WriteChunkHeader(chunk, run.sink);
-  run.sink.Write(format.first(from_format));
-  run.sink.Write(own.subspan(from_format, size - from_format));
-}
 
 void WriteCueChunk(const WalkedChunk& chunk, OutputRun& run) {
   // The analysis has made the same check, but the reads below rely on it.
@@ -44,19 +29,6 @@ void WriteCueChunk(const WalkedChunk& chunk, OutputRun& run) {
             AsLong(position), AsLong(sample_offset));
     }
     run.sink.Write(record);
-  }
-}
-
-void WriteUnknownChunk(const WalkedChunk& chunk, OutputRun& run) {
-  const FourCC& id = chunk.id;
-  if (run.job.settings.copy_unknown_chunks) {
-    if (run.VerbosityAbove(2)) {
-      Print("copy unknown chunk %c%c%c%c of size %d\n", id[0], id[1], id[2], id[3], AsInt(chunk.declared_size));
-    }
-    CopyChunk(chunk, run);
-  } else if (run.VerbosityAbove(2)) {
-    Print("dont copy unknown chunk %c%c%c%c of size %d\n", id[0], id[1], id[2], id[3],
-          AsInt(chunk.declared_size));
   }
 }
 

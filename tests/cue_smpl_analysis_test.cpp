@@ -65,7 +65,6 @@ TEST(CueChunk, DescribesStoresAndCountsIds) {
             "  CUE POINT 5 POS 7 data Offset=50\n"
             "  CUE POINT 150 POS 90 slnt Offset=90\n");
   const SourceAnalysis& result = *outcome.result;
-  EXPECT_EQ(result.cue_count, 151);
   const std::uint32_t records = 12 + 24 + 208 + 8 + 4;
   ASSERT_TRUE(result.cues[0].cue_point);
   EXPECT_EQ(result.cues[0].cue_point->offset, records);
@@ -86,7 +85,6 @@ TEST(CueChunk, NegativeAndHugeIdsAreNotStored) {
             "  CUE POINT -1 POS 1 data Offset=1\n"
             "  CUE POINT 2147483647 POS 2 data Offset=2\n");
   for (const CueSlot& slot : outcome.result->cues) EXPECT_FALSE(slot.cue_point);
-  EXPECT_EQ(outcome.result->cue_count, 2147483647);
 }
 
 TEST(CueChunk, BlockOrChunkStartIsReportedAtEveryVerbosity) {

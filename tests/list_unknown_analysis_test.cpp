@@ -40,14 +40,12 @@ TEST(AdtlList, DescribesAndStoresItsSubChunks) {
   EXPECT_EQ(slot.ltxt->offset, 12u + 8u + 4u + 20u + 14u + 8u);
   EXPECT_EQ(slot.ltxt->size, 20u);
   EXPECT_FALSE(slot.cue_point);
-  EXPECT_EQ(outcome.result->cue_count, 151);
   EXPECT_EQ(AnalyseImage(image, 2).output, "");
 }
 
-TEST(AdtlList, LabelWithoutCuePointRaisesCueCount) {
+TEST(AdtlList, LabelWithoutCuePointIsStored) {
   const AnalysisOutcome outcome = AnalyseImage(WaveBuilder().Adtl({Labl(7, "Release")}).Build(), 0);
   ASSERT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.result->cue_count, 8);
   EXPECT_TRUE(outcome.result->cues[7].label_text);
   EXPECT_FALSE(outcome.result->cues[7].cue_point);
 }
@@ -89,7 +87,6 @@ TEST(AdtlList, SubChunksTooShortForTheirFieldsAreIgnored) {
       WaveBuilder().Adtl({Chunk("labl", Bytes{1, 0}), Chunk("note", Bytes{}), Chunk("ltxt", Bytes(19, 0))}).Build();
   const AnalysisOutcome outcome = AnalyseImage(image, 3);
   ASSERT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.result->cue_count, 0);
   EXPECT_EQ(Lines(outcome),
             "Associated Data Chunk LIST of size 50\n"
             "Warning: pipe.wav: labl sub-chunk of 2 bytes has no cue point id; ignored\n"

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 #include <span>
 #include <string>
 
@@ -42,12 +41,5 @@ void DumpFrameNeighbourhood(const std::string& name, std::int32_t frame,
                             std::span<const std::uint8_t> image, const SourceAnalysis& analysis);
 
 inline bool IsStoredCueId(std::int32_t id) { return id >= 0 && id < kCueSlots; }
-
-// CueCount is one more than the largest id met. An id of INT32_MAX would
-// make that overflow; the count then stays at the largest value it can hold.
-inline void NoteCueId(SourceAnalysis& result, std::int32_t id) {
-  if (id < result.cue_count) return;
-  result.cue_count = id == std::numeric_limits<std::int32_t>::max() ? id : id + 1;
-}
 
 }  // namespace zelvanor

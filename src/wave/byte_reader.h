@@ -34,22 +34,11 @@ inline bool IsFourCC(std::span<const std::uint8_t> bytes, const char (&id)[5]) {
 
 class ByteReader {
  public:
-  explicit ByteReader(std::span<const std::uint8_t> bytes, std::size_t offset = 0)
-      : bytes_(bytes), offset_(offset <= bytes.size() ? offset : bytes.size()),
-        ok_(offset <= bytes.size()) {}
+  explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
   bool ok() const { return ok_; }
-  std::size_t offset() const { return offset_; }
-  std::size_t remaining() const { return bytes_.size() - offset_; }
-  bool AtEnd() const { return offset_ >= bytes_.size(); }
 
-  std::uint16_t U16() {
-    if (!Require(2)) return 0;
-    const std::uint16_t value = LoadU16le(bytes_.data() + offset_);
-    offset_ += 2;
-    return value;
-  }
-
+  // Fields in a row from the start of the span: each read moves past its field.
   std::uint32_t U32() {
     if (!Require(4)) return 0;
     const std::uint32_t value = LoadU32le(bytes_.data() + offset_);
@@ -63,26 +52,6 @@ class ByteReader {
     for (std::size_t i = 0; i < 4; ++i) id[i] = static_cast<char>(bytes_[offset_ + i]);
     offset_ += 4;
     return id;
-  }
-
-  // The next n bytes; an empty span (and failure) when fewer remain.
-  std::span<const std::uint8_t> Bytes(std::size_t n) {
-    if (!Require(n)) return {};
-    auto view = bytes_.subspan(offset_, n);
-    offset_ += n;
-    return view;
-  }
-
-  // Up to n bytes: what remains when fewer do (no failure).
-  std::span<const std::uint8_t> BytesUpTo(std::size_t n) {
-    const std::size_t take = n < remaining() ? n : remaining();
-    auto view = bytes_.subspan(offset_, take);
-    offset_ += take;
-    return view;
-  }
-
-  void Skip(std::size_t n) {
-    if (Require(n)) offset_ += n;
   }
 
   // Fields at a named offset from the start of the span, without moving the
@@ -104,7 +73,7 @@ class ByteReader {
 
  private:
   bool Require(std::size_t n) {
-    if (!ok_ || n > remaining()) {
+    if (!ok_ || n > bytes_.size() - offset_) {
       ok_ = false;
       return false;
     }
@@ -116,8 +85,8 @@ class ByteReader {
   }
 
   std::span<const std::uint8_t> bytes_;
-  std::size_t offset_;
-  bool ok_;
+  std::size_t offset_ = 0;
+  bool ok_ = true;
 };
 
 }  // namespace zelvanor

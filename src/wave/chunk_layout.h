@@ -33,7 +33,6 @@ inline constexpr std::uint32_t kCueSampleOffset = 20;
 
 // smpl body: the sampler header, then the loop records, then extra data.
 inline constexpr std::uint32_t kSmplHeaderSize = 36;
-inline constexpr std::uint32_t kSmplManufacturer = 0;
 inline constexpr std::uint32_t kSmplLoopCount = 28;
 inline constexpr std::uint32_t kLoopRecordSize = 24;
 inline constexpr std::uint32_t kLoopIdentifier = 0;

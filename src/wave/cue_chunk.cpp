@@ -30,7 +30,6 @@ void AnalyseCueChunk(const WalkedChunk& chunk, AnalysisRun& run) {
       Print("  Error: BlockStart=%ld, ChunkStart=%ld\n", AsLong(block_start), AsLong(chunk_start));
     }
     if (IsStoredCueId(name)) result.cues[static_cast<std::size_t>(name)].cue_point = record;
-    NoteCueId(result, name);
   }
 }
 

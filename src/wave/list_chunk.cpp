@@ -19,7 +19,6 @@ void AnalyseCueText(const WalkedChunk& sub, AnalysisRun& run) {
     CueSlot& slot = run.result.cues[static_cast<std::size_t>(id)];
     (is_label ? slot.label_text : slot.note_text) = text.range;
   }
-  NoteCueId(run.result, id);
 }
 
 // Returns the text region's dwSampleLength, for its description.
@@ -27,7 +26,6 @@ std::uint32_t AnalyseTextRegion(const WalkedChunk& sub, AnalysisRun& run) {
   ByteReader fields(run.Bytes(sub.body));
   const auto id = static_cast<std::int32_t>(fields.U32At(kAdtlName));
   if (IsStoredCueId(id)) run.result.cues[static_cast<std::size_t>(id)].ltxt = sub.body;
-  NoteCueId(run.result, id);
   return fields.U32At(kLtxtSampleLength);
 }
 

@@ -1,6 +1,7 @@
 // The only access to sample values: little-endian two's complement values
-// of 1 to 4 bytes, assembled byte by byte (24-bit values are unaligned).
-// A write keeps the low bytes of the value and never clips.
+// of 2 or 3 bytes, the widths the analysis accepts, assembled byte by byte
+// (24-bit values are unaligned). A write keeps the low bytes of the value
+// and never clips. Any other width reads as 0 and stores nothing.
 #pragma once
 
 #include <bit>
@@ -11,18 +12,11 @@ namespace zelvanor {
 
 inline std::int32_t ReadSampleValue(const std::uint8_t* at, int width) {
   switch (width) {
-    case 1:
-      return static_cast<std::int8_t>(at[0]);
     case 2:
       return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
     case 3:
       // Sign-extended from bit 7 of the top byte.
       return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[1] | (at[2] << 8))) * 256 + at[0];
-    case 4:
-      return static_cast<std::int32_t>(static_cast<std::uint32_t>(at[0]) |
-                                       (static_cast<std::uint32_t>(at[1]) << 8) |
-                                       (static_cast<std::uint32_t>(at[2]) << 16) |
-                                       (static_cast<std::uint32_t>(at[3]) << 24));
     default:
       return 0;
   }
@@ -46,16 +40,11 @@ inline std::int32_t ReadSampleValue(const std::uint8_t* at) {
 inline void WriteSampleValue(std::uint8_t* at, int width, std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
   switch (width) {
-    case 4:
-      at[3] = static_cast<std::uint8_t>(bits >> 24);
-      [[fallthrough]];
     case 3:
       at[2] = static_cast<std::uint8_t>(bits >> 16);
       [[fallthrough]];
     case 2:
       at[1] = static_cast<std::uint8_t>(bits >> 8);
-      [[fallthrough]];
-    case 1:
       at[0] = static_cast<std::uint8_t>(bits);
       break;
     default:

@@ -7,9 +7,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
-
-#include "common/settings.h"
 
 namespace zelvanor {
 
@@ -49,7 +46,6 @@ struct SourceAnalysis {
   std::optional<ByteRange> data;    // body of the last data chunk
   std::int32_t frame_count = 0;
   std::array<CueSlot, kCueSlots> cues{};
-  std::int32_t cue_count = 0;
   std::uint32_t loop_end = 0;
   std::uint32_t release_start = 0;
   // The cut: frames cut_first .. cut_limit-1, left out of the output unless

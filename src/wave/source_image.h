@@ -36,8 +36,9 @@ class SourceImage {
   std::span<std::uint8_t> writable_buffer() { return {buffer_.get(), capacity_}; }
   void set_length(std::uint32_t length) { length_ = length <= capacity_ ? length : capacity_; }
 
-  // Loads bytes that are already in memory (tests, the fuzzer), by the same
-  // growth rule as a file. False when the allocation failed.
+  // Loads bytes that are already in memory, by the same growth rule as a
+  // file: lets the tests check that rule without files. False when the
+  // allocation failed.
   bool Assign(std::span<const std::uint8_t> bytes);
 
  private:

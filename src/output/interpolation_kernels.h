@@ -125,6 +125,8 @@ struct QuadraticKernel {
   }
 };
 
+// "Hyperbolic" is the name the option help gives Q=2; the curve is the
+// four-point Lagrange cubic of HyperbolicSum.
 struct HyperbolicKernel {
   static constexpr int kTaps = 4;  // x-1, x0, x1, x2
   static std::int32_t Interpolate(const KernelWindow& w, double r) {

@@ -1,10 +1,11 @@
 // The resampler's walk over the source frames: for each output frame, the
 // read position r and the four source frames the kernels read. The walk is
-// the format's incremental bookkeeping in doubles (the position starts at
+// the reference step-by-step bookkeeping in doubles (the position starts at
 // the tuning factor, loses exactly 1.0 per consumed frame and gains the
-// factor per output frame), so retuned sets stay byte-identical to those of
-// earlier releases. Byte counters are 64-bit, so that a cut jumping past the
-// end of the audio can never lead a read outside the body.
+// factor per output frame), never recomputed from the frame index, because
+// retuned sets must stay byte-identical to those already made. Byte counters
+// are 64-bit, so that a cut jumping past the end of the audio can never lead
+// a read outside the body.
 //
 // Its chain of dependent double operations is the resampler's critical
 // path, so the walk has a shortcut for the common stretch (far from the
@@ -126,9 +127,9 @@ class SourceWalk {
   // or c when a > c: the unique m with a - m in (0, 1] (for a <= c,
   // a - c + 1 >= f - c + 1 > 0). The subtraction a - m is exact (m is an
   // integer not above a), and a + (f - m) is the same real number as
-  // (a - m) + f, so it rounds to the same double as the format's two steps.
-  // The next a, that sum rounded, lies in [f, c + 1] again (c + 1 is a
-  // double not below f + 1), so one check at the start covers the stretch.
+  // (a - m) + f, so it rounds to the same double as the reference walk's two
+  // steps. The next a, that sum rounded, lies in [f, c + 1] again (c + 1 is
+  // a double not below f + 1), so one check at the start covers the stretch.
   template <class Frame>
   void AdvanceRegular(std::int64_t count, Frame&& frame) {
     if (count <= 0) return;

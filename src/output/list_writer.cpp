@@ -89,7 +89,8 @@ void WriteListChunk(const WalkedChunk& chunk, OutputRun& run) {
   // type: an even size, so no pad byte follows).
   const std::uint64_t framed_end = FramedEnd(chunk, run);
   const bool whole = framed_end == chunk.stored.end();
-  const std::uint32_t size = whole ? WrittenSize(chunk) : static_cast<std::uint32_t>(framed_end - chunk.body.offset);
+  const std::uint32_t size =
+      whole ? WrittenSize(chunk) : static_cast<std::uint32_t>(framed_end - chunk.body.offset);
   WriteChunkHeader(chunk.id, size, run.sink);
   ListCopier copier(chunk, run);
   ChunkWalker walker(run.job.image, chunk.stored.offset + kListTypeSize,

@@ -74,7 +74,8 @@ void InterpolateBlock(FrameBlock<kChannels>& block, int count) {
 // The taps of frame `at` of the block: the source frames the kernel reads,
 // at byte offsets from `base`.
 template <class Kernel, int kWidth, int kChannels>
-void FillTaps(FrameBlock<kChannels>& block, std::int64_t at, const std::uint8_t* base, const TapOffsets& taps) {
+void FillTaps(FrameBlock<kChannels>& block, std::int64_t at, const std::uint8_t* base,
+              const TapOffsets& taps) {
   for (int c = 0; c < kChannels; ++c) {
     const std::uint8_t* const channel = base + c * kWidth;
     if constexpr (Kernel::kTaps >= 3) block.previous[c][at] = ReadSampleValue<kWidth>(channel + taps.previous);
@@ -243,7 +244,9 @@ DataChunkPlan PlanDataChunk(const RetuneJob& job, std::uint64_t body_size, std::
   plan.size = (static_cast<std::uint64_t>(output_frames) + silence_frames) * width * channels;
   // Both the chunk's size and the RIFF size must fit; the RIFF size will
   // count at least what is written so far and this chunk's header and body.
-  if (plan.size > kMaxRiffField || written + plan.size + (plan.size & 1) > kMaxRiffField) ThrowOutputTooLarge();
+  if (plan.size > kMaxRiffField || written + plan.size + (plan.size & 1) > kMaxRiffField) {
+    ThrowOutputTooLarge();
+  }
   plan.output_frames = static_cast<std::uint32_t>(output_frames);
   plan.silence_bytes = silence_frames * width * channels;
 

@@ -25,12 +25,13 @@ void CheckSamplerHeader(const WalkedChunk& chunk, const std::string& path) {
 }
 
 void CheckLoopRecord(const WalkedChunk& chunk, std::int32_t index) {
-  const std::int64_t records_end = std::int64_t{kSmplHeaderSize} + (std::int64_t{index} + 1) * kLoopRecordSize;
-  if (records_end > std::int64_t{chunk.stored.size}) ThrowFatal("not enough data for SampleLoop\n");
+  const std::int64_t record_end = kSmplHeaderSize + (std::int64_t{index} + 1) * kLoopRecordSize;
+  if (record_end > std::int64_t{chunk.stored.size}) ThrowFatal("not enough data for SampleLoop\n");
 }
 
 std::int64_t BytesAfterLoops(const WalkedChunk& chunk, std::int32_t loop_count) {
-  return std::int64_t{chunk.stored.size} - kSmplHeaderSize - std::int64_t{std::max(loop_count, 0)} * kLoopRecordSize;
+  const std::int64_t loops = std::max(loop_count, 0);
+  return std::int64_t{chunk.stored.size} - kSmplHeaderSize - loops * kLoopRecordSize;
 }
 
 }  // namespace zelvanor

@@ -5,7 +5,7 @@
 #include "driver/run_config.h"
 #include "platform/directory.h"
 #include "tuning/temperament_list.h"
-#include "tuning/tuning_report.h"
+#include "tuning/tuning_page.h"
 
 namespace zelvanor {
 
@@ -23,7 +23,7 @@ void Run(std::span<const std::string> words) {
       BuildRunConfig(words.empty() ? words : words.subspan(1), executable_path, load);
 
   if (config.settings.write_tuning_page) {
-    WriteTuningReport(config.detune, config.destination, config.executable_path);
+    WriteTuningPage(config.detune, config.destination, config.executable_path);
     return;
   }
   ProcessMatchingFiles(config);

@@ -3,6 +3,7 @@
 #include "common/console.h"
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
+#include "driver/version.h"
 #include "platform/directory.h"
 #include "tuning/temperament_list.h"
 #include "tuning/tuning_page.h"
@@ -10,7 +11,7 @@
 namespace zelvanor {
 
 void Run(std::span<const std::string> words) {
-  Print("Zelvanor Vers 2.01 (c) the Zelvanor developers\n");
+  Print("Zelvanor Vers %s (c) the Zelvanor developers\n", kVersion);
 
   const char* program_word = words.empty() ? nullptr : words.front().c_str();
   const std::string executable_path = platform::ExecutablePath(program_word);

@@ -35,17 +35,8 @@ done
 
 # What the benchmark needs beyond the build: the peer and GNU time (peak
 # memory). Neither is needed by the program or its tests.
-scripts/install-deps.sh
-bench_packages=()
-command -v sox >/dev/null 2>&1 || bench_packages+=(sox)
-[ -x /usr/bin/time ] || bench_packages+=(time)
-if [ "${#bench_packages[@]}" -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${bench_packages[*]}"
-  { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${bench_packages[@]}"; } \
-    >/dev/null || echo "could not install ${bench_packages[*]}; going on without"
-fi
+scripts/install-deps.sh base
+scripts/install-deps.sh bench || echo "could not install sox and GNU time; going on without"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target zelvanor zelvanor_make_examples >/dev/null

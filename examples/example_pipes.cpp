@@ -8,6 +8,7 @@
 
 #include "output/byte_sink.h"
 #include "output/sample_saturation.h"
+#include "tuning/note_names.h"
 #include "wave/byte_reader.h"
 #include "wave/sample_access.h"
 
@@ -17,7 +18,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kSemitone = 1.0594630943592952646;  // 2^(1/12)
 constexpr int kHarmonics = 6;
-constexpr const char* kNoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
 // sin by range reduction and a Taylor series: basic operations only, so the
 // result does not depend on the platform's math library.

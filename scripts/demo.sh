@@ -4,7 +4,7 @@
 # the example pipes retuned by 30 cents and into Werckmeister III.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh base
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target zelvanor

@@ -10,23 +10,10 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 
-# clang and its sanitizer runtimes (libFuzzer is among them), when missing.
-missing=()
-for package in clang libclang-rt-dev; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh fuzz  # clang and its sanitizer runtimes, libFuzzer among them
 
-extra=()
-[ "${CI:-}" = "true" ] && extra=(-DZELVANOR_WERROR=ON)
 echo "=== fuzz build ==="
-cmake --preset fuzz "${extra[@]}" >/dev/null
+scripts/configure.sh fuzz
 cmake --build --preset fuzz
 
 echo "=== fuzzing for ${seconds} s ==="

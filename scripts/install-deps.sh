@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
-# Installs what building and testing Zelvanor needs and the machine lacks
-# (Debian or Ubuntu; needs root or sudo). Does nothing when all is there.
+# Installs the packages that a task needs and the machine lacks (Debian or
+# Ubuntu; needs root or sudo). Does nothing when all is there.
+#
+#   scripts/install-deps.sh [SET...]     (default: base)
+#
+#   base     building and testing on Linux
+#   windows  the MinGW-w64 cross build and its tests under Wine (MinGW-w64
+#            with POSIX threads, Wine, GoogleTest's sources)
+#   fuzz     the libFuzzer build: clang and its sanitizer runtimes
+#   bench    what bench/run.sh adds: the peer (sox) and GNU time
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+packages=()
+for set in "${@:-base}"; do
+  case "$set" in
+    base) packages+=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev) ;;
+    windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    fuzz) packages+=(cmake ninja-build clang libclang-rt-dev) ;;
+    bench) packages+=(sox time) ;;
+    *)
+      echo "install-deps: unknown set '$set' (base, windows, fuzz, bench)" >&2
+      exit 2
+      ;;
+  esac
+done
+
 missing=()
 for package in "${packages[@]}"; do
+  [[ " ${missing[*]} " == *" $package "* ]] && continue
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
 if [ "${#missing[@]}" -gt 0 ]; then

@@ -5,13 +5,10 @@
 # scripts/test.sh made in build/release; it is skipped when that is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-windows-deps.sh
-
-extra=()
-[ "${CI:-}" = "true" ] && extra=(-DZELVANOR_WERROR=ON)
+scripts/install-deps.sh windows
 
 echo "=== windows cross build and tests under Wine ==="
-cmake --preset windows "${extra[@]}" >/dev/null
+scripts/configure.sh windows
 cmake --build --preset windows -j "${ZELVANOR_JOBS:-2}"
 ctest --preset windows
 

@@ -3,14 +3,11 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-
-extra=()
-[ "${CI:-}" = "true" ] && extra=(-DZELVANOR_WERROR=ON)
+scripts/install-deps.sh base
 
 for preset in release sanitize; do
   echo "=== $preset build and tests ==="
-  cmake --preset "$preset" "${extra[@]}" >/dev/null
+  scripts/configure.sh "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/run_error.h"
+#include "tuning/tuning_factor.h"
 
 namespace zelvanor {
 namespace {

@@ -27,6 +27,7 @@
 #include <system_error>
 #include <vector>
 
+#include "driver/version.h"
 #include "platform/path_separators.h"
 
 #ifdef _WIN32
@@ -273,7 +274,7 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
   const std::size_t split = line_end == std::string::npos ? output.size() : line_end + 1;
   result.banner = output.substr(0, split);
   result.output = output.substr(split);
-  EXPECT_EQ(result.banner.rfind("Zelvanor Vers 2.01", 0), 0u) << "no banner in: " << run.output;
+  EXPECT_EQ(result.banner.rfind(std::string("Zelvanor Vers ") + kVersion, 0), 0u) << "no banner in: " << run.output;
   return result;
 }
 #endif  // ZELVANOR_EXECUTABLE

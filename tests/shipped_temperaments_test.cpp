@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
 #include "tuning/temperament_list.h"
 #include "tuning/temperament_list_file.h"
 #include "tuning_test_support.h"
@@ -130,7 +131,7 @@ TEST_F(ShippedTemperaments, ListHoldsOnlyDescribedRequestableTemperaments) {
     ASSERT_EQ(line.find('\r'), std::string::npos);
     if (line.front() == '[') {
       ++headings;
-    } else if (IsListWhitespace(line.front())) {
+    } else if (IsSpace(line.front())) {
       ASSERT_FALSE(current.empty()) << "description before any temperament";
       ASSERT_NE(line, "\n") << "no blank lines: they would be copied into the pages";
       // The page copies descriptions unescaped.

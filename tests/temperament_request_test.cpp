@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "common/decimal_number.h"
+#include "common/number_text.h"
 
 namespace zelvanor {
 namespace {
@@ -25,7 +25,7 @@ TEST(TemperamentRequest, SplitsNameAndCentsSuffix) {
   EXPECT_EQ(RequestOffset("Example"), 0.0);
 }
 
-TEST(ScanDecimal, ConvertsOnlyPlainDecimalNumbers) {
+TEST(ScanPlainDecimal, ConvertsOnlyPlainPlainDecimals) {
   struct Case {
     const char* text;
     double value;
@@ -35,12 +35,12 @@ TEST(ScanDecimal, ConvertsOnlyPlainDecimalNumbers) {
                         Case{"1E-1", 0.1, 4}, Case{"1e", 1.0, 1}, Case{"1e+", 1.0, 1},
                         Case{"5.", 5.0, 2}, Case{"-.5", -0.5, 3}, Case{"0x10", 0.0, 1},
                         Case{"-", 0.0, 0}, Case{"-x", 0.0, 0}, Case{".", 0.0, 0}}) {
-    const DecimalNumber number = ScanDecimal(c.text);
+    const PlainDecimal number = ScanPlainDecimal(c.text);
     EXPECT_EQ(number.value, c.value) << c.text;
     EXPECT_EQ(number.length, c.length) << c.text;
   }
-  EXPECT_TRUE(std::isinf(ScanDecimal("1e999").value));
-  EXPECT_EQ(ScanDecimal("1e-999").value, 0.0);
+  EXPECT_TRUE(std::isinf(ScanPlainDecimal("1e999").value));
+  EXPECT_EQ(ScanPlainDecimal("1e-999").value, 0.0);
 }
 
 }  // namespace

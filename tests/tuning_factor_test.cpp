@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "tuning/note_name_guess.h"
 #include "tuning_test_support.h"
 
 namespace zelvanor {

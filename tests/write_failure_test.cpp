@@ -32,7 +32,7 @@ void LimitFileSize(rlim_t bytes) {
 void LimitTo64KiB() { LimitFileSize(64 * 1024); }
 void LimitTo300KiB() { LimitFileSize(300 * 1024); }
 
-// About 1.5 MB retuned by 0.4: the output passes the writer's 1 MB buffer,
+// About 1.5 MB retuned by 0.4: the output passes the writer's 256 KiB buffer,
 // so the failure comes from a write in the middle of the audio.
 Bytes LongPipe() {
   return examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 1.2}).bytes;

@@ -22,8 +22,8 @@ void Print(const char* format, ...) ZELVANOR_PRINTF_FORMAT(1, 2);
 std::string Format(const char* format, ...) ZELVANOR_PRINTF_FORMAT(1, 2);
 std::string FormatV(const char* format, va_list args);
 
-// The message texts were written for a platform whose long is 32 bits:
-// "%ld" shows a 32-bit field as a signed 32-bit number.
+// Messages print the same text on every system, whatever the width of
+// long: "%ld" shows a 32-bit field as a signed 32-bit number.
 inline long AsLong(std::uint32_t field) {
   return static_cast<std::int32_t>(field);
 }

@@ -5,21 +5,21 @@
 #include <limits>
 #include <string>
 
+#include "common/ascii.h"
+
 namespace zelvanor {
 namespace {
 
-// The blanks that the C library's conversions skip, without its locale.
-bool IsLeadingBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+std::size_t SkipDigits(std::string_view text, std::size_t at) {
+  while (at < text.size() && IsDigit(text[at])) ++at;
+  return at;
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::int32_t DecimalToInt32(std::string_view text) {
+std::int32_t LeadingInt32(std::string_view text) {
   std::size_t at = 0;
-  while (at < text.size() && IsLeadingBlank(text[at])) ++at;
+  while (at < text.size() && IsSpace(text[at])) ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
     negative = text[at] == '-';
@@ -37,11 +37,36 @@ std::int32_t DecimalToInt32(std::string_view text) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-double DecimalToDouble(std::string_view text) {
-  // strtod needs a terminated string; the program never changes the locale,
-  // so the decimal point is always ".".
+double LeadingDouble(std::string_view text) {
+  // strtod needs a terminated string. The program never changes the C
+  // locale, so strtod's decimal point is ".".
   const std::string terminated(text);
   return std::strtod(terminated.c_str(), nullptr);
+}
+
+PlainDecimal ScanPlainDecimal(std::string_view text) {
+  std::size_t at = 0;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const std::size_t integer_start = at;
+  at = SkipDigits(text, at);
+  std::size_t mantissa_digits = at - integer_start;
+  if (at < text.size() && text[at] == '.') {
+    const std::size_t fraction_start = at + 1;
+    const std::size_t fraction_end = SkipDigits(text, fraction_start);
+    mantissa_digits += fraction_end - fraction_start;
+    at = fraction_end;
+  }
+  if (mantissa_digits == 0) return {};
+  // An exponent counts only when at least one digit follows its letter and sign.
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    std::size_t exponent = at + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    if (exponent < text.size() && IsDigit(text[exponent])) at = SkipDigits(text, exponent);
+  }
+  // strtod (see LeadingDouble) does the correctly rounded conversion of
+  // the delimited text.
+  const std::string number(text.substr(0, at));
+  return {std::strtod(number.c_str(), nullptr), at};
 }
 
 }  // namespace zelvanor

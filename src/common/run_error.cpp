@@ -12,6 +12,8 @@ void ThrowFatal(const char* format, ...) {
   throw RunError(kExitFatal, std::move(message));
 }
 
+void ThrowWriteFailed() { ThrowFatal("Fatal: can't write to output file!\n"); }
+
 void ThrowExit(int exit_code, const char* format, ...) {
   va_list args;
   va_start(args, format);

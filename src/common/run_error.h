@@ -33,6 +33,10 @@ class RunError : public std::runtime_error {
 // The fatal-error routine: message, partial output deleted, exit code 99.
 [[noreturn]] void ThrowFatal(const char* format, ...) ZELVANOR_PRINTF_FORMAT(1, 2);
 
+// A write to an output failed (a full disk, a file-size limit): "Fatal:
+// can't write to output file!", exit code 99.
+[[noreturn]] void ThrowWriteFailed();
+
 // Any other early end with its own exit code.
 [[noreturn]] void ThrowExit(int exit_code, const char* format, ...)
     ZELVANOR_PRINTF_FORMAT(2, 3);

@@ -1,19 +1,36 @@
 #include "driver/command_line.h"
 
+#include "common/ascii.h"
 #include "common/console.h"
 #include "common/number_text.h"
-#include "driver/option_help.h"
 #include "common/run_error.h"
+#include "driver/option_help.h"
 
 namespace zelvanor {
 namespace {
 
 constexpr std::size_t kPositionalArguments = 3;
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+// The options that are a single letter, in either case; each sets a flag.
+struct LetterOption {
+  char letter;
+  bool Settings::*flag;
+  bool value;
+};
+constexpr LetterOption kLetterOptions[] = {
+    {'H', &Settings::write_tuning_page, true},
+    {'U', &Settings::keep_unused_part, true},
+    {'X', &Settings::copy_unknown_chunks, false},
+};
 
-bool IsSingleLetter(const std::string& word, char upper) {
-  return word.size() == 1 && UpperAscii(word[0]) == upper;
+bool ApplyLetterOption(const std::string& word, Settings& settings) {
+  if (word.size() != 1) return false;
+  for (const LetterOption& option : kLetterOptions) {
+    if (UpperAscii(word[0]) != option.letter) continue;
+    settings.*option.flag = option.value;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -39,18 +56,7 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
   OptionOutcome outcome;
   Settings& settings = outcome.settings;
   for (const std::string& word : words) {
-    if (IsSingleLetter(word, 'H')) {
-      settings.write_tuning_page = true;
-      continue;
-    }
-    if (IsSingleLetter(word, 'U')) {
-      settings.keep_unused_part = true;
-      continue;
-    }
-    if (IsSingleLetter(word, 'X')) {
-      settings.copy_unknown_chunks = false;
-      continue;
-    }
+    if (ApplyLetterOption(word, settings)) continue;
     if (word.size() < 2 || word[1] != '=') {
       PrintOptionHelp();
       continue;
@@ -58,21 +64,21 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
     const std::string value = word.substr(2);
     switch (UpperAscii(word[0])) {
       case 'V':
-        settings.verbosity = DecimalToInt32(value);
+        settings.verbosity = LeadingInt32(value);
         break;
       case 'R':
-        settings.reverb_cut = DecimalToDouble(value);
+        settings.reverb_cut = LeadingDouble(value);
         if (settings.verbosity > 1) Print("Cutting reverb to %f seconds\n", settings.reverb_cut);
         break;
       case 'O':
-        settings.key_offset = DecimalToInt32(value);
+        settings.key_offset = LeadingInt32(value);
         if (settings.verbosity > 1) Print("Pipe_offset set to %d\n", settings.key_offset);
         break;
       case 'T':
         outcome.original = load(TemperamentSlot::kOriginal, value, settings);
         break;
       case 'L':
-        settings.dummy_loop_length = DecimalToInt32(value);
+        settings.dummy_loop_length = LeadingInt32(value);
         // A negative length has no meaning (the silence would have a
         // negative size); it is most likely a typo, so say so and add none.
         if (settings.dummy_loop_length < 0) {
@@ -82,7 +88,7 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
         }
         break;
       case 'Q':
-        settings.quality = DecimalToInt32(value);
+        settings.quality = LeadingInt32(value);
         break;
       default:
         Print("Unknown special option %s\n", word.c_str());

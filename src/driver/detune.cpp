@@ -1,31 +1,23 @@
 #include "driver/detune.h"
 
-#include <cmath>
-
+#include "common/ascii.h"
 #include "common/console.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "tuning/tuning_factor.h"
 
 namespace zelvanor {
-namespace {
-
-// ln(2) / 1200, to the digits earlier versions used.
-constexpr double kLogRatioPerCent = 0.00057762265;
-
-}  // namespace
 
 DetuneForm ClassifyDetune(const std::string& argument) {
   if (argument.empty()) return DetuneForm::kTemperament;
   const char first = argument[0];
   if (first == '+' || first == '-') return DetuneForm::kCents;
-  if (first >= '0' && first <= '9') return DetuneForm::kFactor;
+  if (IsDigit(first)) return DetuneForm::kFactor;
   return DetuneForm::kTemperament;
 }
 
-double CentsToFactor(double cents) { return std::exp(cents * kLogRatioPerCent); }
-
 double DetuneToFactor(const std::string& argument) {
-  const double number = DecimalToDouble(argument);
+  const double number = LeadingDouble(argument);
   return ClassifyDetune(argument) == DetuneForm::kCents ? CentsToFactor(number) : number;
 }
 

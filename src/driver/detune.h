@@ -13,12 +13,8 @@ enum class DetuneForm {
 
 DetuneForm ClassifyDetune(const std::string& argument);
 
-// 2^(cents/1200), computed with the constant the program has always used,
-// so that retuned files stay byte-identical to earlier runs.
-double CentsToFactor(double cents);
-
-// The base factor of a cents or factor argument (leading number, as atof).
-// Only meaningful for those two forms.
+// The base factor of a cents or factor argument (leading number, as atof;
+// cents through CentsToFactor). Only meaningful for those two forms.
 double DetuneToFactor(const std::string& argument);
 
 inline constexpr double kMinTuningFactor = 0.2;

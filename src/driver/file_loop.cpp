@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "driver/command_line.h"
 #include "common/console.h"
-#include "driver/detune.h"
 #include "common/run_error.h"
+#include "driver/command_line.h"
+#include "driver/detune.h"
 #include "driver/source_paths.h"
 #include "output/generate_output.h"
 #include "platform/directory.h"

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "common/console.h"
-#include "driver/run.h"
 #include "common/run_error.h"
+#include "driver/run.h"
 
 int main(int argc, char** argv) {
   try {

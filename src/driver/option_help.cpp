@@ -5,7 +5,7 @@
 namespace zelvanor {
 namespace {
 
-// Users' scripts and eyes rely on these lines as they have always been,
+// Users' scripts and eyes rely on these lines exactly as they stand,
 // spelling included. Descriptions start at column 23; the continuation
 // lines of Q= are indented by 56 blanks to sit under "0=linear". R= is
 // deliberately not listed.

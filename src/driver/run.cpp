@@ -3,14 +3,15 @@
 #include "common/console.h"
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
+#include "driver/version.h"
 #include "platform/directory.h"
 #include "tuning/temperament_list.h"
-#include "tuning/tuning_report.h"
+#include "tuning/tuning_page.h"
 
 namespace zelvanor {
 
 void Run(std::span<const std::string> words) {
-  Print("Zelvanor Vers 2.01 (c) the Zelvanor developers\n");
+  Print("Zelvanor Vers %s (c) the Zelvanor developers\n", kVersion);
 
   const char* program_word = words.empty() ? nullptr : words.front().c_str();
   const std::string executable_path = platform::ExecutablePath(program_word);
@@ -23,7 +24,7 @@ void Run(std::span<const std::string> words) {
       BuildRunConfig(words.empty() ? words : words.subspan(1), executable_path, load);
 
   if (config.settings.write_tuning_page) {
-    WriteTuningReport(config.detune, config.destination, config.executable_path);
+    WriteTuningPage(config.detune, config.destination, config.executable_path);
     return;
   }
   ProcessMatchingFiles(config);

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "driver/command_line.h"
 #include "common/settings.h"
+#include "driver/command_line.h"
 #include "tuning/temperament.h"
 
 namespace zelvanor {

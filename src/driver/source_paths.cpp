@@ -1,33 +1,17 @@
 #include "driver/source_paths.h"
 
+#include "common/path_length.h"
 #include "common/run_error.h"
 #include "platform/path_separators.h"
 
 namespace zelvanor {
-namespace {
-
-std::string CheckedPath(std::string path) {
-  if (path.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "Path longer than %d characters: %s\n",
-              static_cast<int>(platform::kMaxPathLength), path.c_str());
-  }
-  return path;
-}
-
-}  // namespace
 
 void CheckRunPaths(const std::string& source_pattern, const std::string& destination) {
-  if (source_pattern.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "Source pattern longer than %d characters: %s\n",
-              static_cast<int>(platform::kMaxPathLength), source_pattern.c_str());
-  }
+  CheckedPath(source_pattern, "Source pattern");
   if (destination.empty()) {
     ThrowExit(kExitFailure, "Empty destination directory; give . for the current directory\n");
   }
-  if (destination.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "Destination longer than %d characters: %s\n",
-              static_cast<int>(platform::kMaxPathLength), destination.c_str());
-  }
+  CheckedPath(destination, "Destination");
 }
 
 std::string SourcePathFor(const std::string& source_pattern, const std::string& file_name) {

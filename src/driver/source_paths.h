@@ -1,6 +1,5 @@
-// Where each matched file is read from and written to. Paths are held to
-// 255 characters as they always were; a longer one is refused (exit code
-// 1) rather than cut, because a cut path names a different file.
+// Where each matched file is read from and written to. Every path is held
+// to 255 characters (common/path_length.h).
 #pragma once
 
 #include <string>

@@ -23,7 +23,7 @@ void GenerateOutput(const std::string& source_path, const std::string& destinati
     case platform::OutputFile::CommitResult::kDone:
       return;
     case platform::OutputFile::CommitResult::kWriteFailed:
-      ThrowFatal("Fatal: can't write to output file!\n");
+      ThrowWriteFailed();
     case platform::OutputFile::CommitResult::kRenameFailed:
       ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
   }

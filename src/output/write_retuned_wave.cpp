@@ -12,8 +12,6 @@
 namespace zelvanor {
 namespace {
 
-[[noreturn]] void ThrowWriteFailed() { ThrowFatal("Fatal: can't write to output file!\n"); }
-
 void WriteChunk(const WalkedChunk& chunk, OutputRun& run) {
   if (chunk.Is("fmt ")) {
     WriteFmtChunk(chunk, run);

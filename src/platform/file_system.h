@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os_handle.h"
+
 namespace zelvanor::platform {
 
 // Size of the file at `path` by its status; nothing when the status cannot
@@ -30,7 +32,7 @@ class InputFile {
   void Close();
 
  private:
-  std::intptr_t handle_ = -1;
+  OsHandle handle_ = kNoOsHandle;
 };
 
 // The whole file, or nothing when it cannot be opened.

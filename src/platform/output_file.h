@@ -7,9 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/temporary_file.h"
 
 namespace zelvanor::platform {
 
@@ -17,7 +18,7 @@ class OutputFile {
  public:
   enum class CommitResult { kDone, kWriteFailed, kRenameFailed };
 
-  OutputFile();
+  OutputFile() = default;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
@@ -43,15 +44,17 @@ class OutputFile {
   // Closes and deletes the temporary file (also done by the destructor).
   void Discard();
 
-  const std::string& final_path() const { return final_path_; }
+  // Bytes are held in memory up to this many before they go to the file:
+  // enough that system calls cost nothing next to the copying, little
+  // enough to stay in the processor's cache and to keep the run's memory to
+  // little more than the source image.
+  static constexpr std::size_t kBufferSize = 256 << 10;
 
  private:
   void Flush();
 
-  struct Handle;
-  std::unique_ptr<Handle> handle_;
+  TemporaryFile file_;
   std::string final_path_;
-  std::string temp_path_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t position_ = 0;
   std::uint64_t flushed_ = 0;

@@ -20,7 +20,4 @@ inline std::size_t LastSeparator(const std::string& path) {
   return path.find_last_of("/\\");
 }
 
-// Paths are held to this many characters; longer ones are refused.
-inline constexpr std::size_t kMaxPathLength = 255;
-
 }  // namespace zelvanor::platform

@@ -1,17 +1,14 @@
-// Sample sets name their pipes in two common ways: a key number and the note
-// after a dash (036-C#.wav), or the note just before the extension, behind
-// an octave number (Prin8_F#3.wav). Flats and the German H are not guessed.
+#include "tuning/note_name_guess.h"
+
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/run_error.h"
 #include "platform/path_separators.h"
-#include "tuning/temperament.h"
-#include "tuning/tuning_factor.h"
+#include "tuning/note_names.h"
 
 namespace zelvanor {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct NoteSpelling {
   char letter;
@@ -51,8 +48,6 @@ NoteSpelling SuffixForm(const std::string& path) {
   return note;
 }
 
-char UpperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 int GuessNoteIndex(const std::string& source_path) {
@@ -63,7 +58,7 @@ int GuessNoteIndex(const std::string& source_path) {
   NoteSpelling note{};
   if (!DashForm(file_name, note)) note = SuffixForm(source_path);
 
-  std::string name(1, UpperCase(note.letter));
+  std::string name(1, UpperAscii(note.letter));
   if (note.sharp) name += '#';
   for (std::size_t i = 0; i < kNoteNames.size(); ++i) {
     if (name == kNoteNames[i]) return static_cast<int>(i);

@@ -3,10 +3,9 @@
 #include <array>
 #include <string>
 
-namespace zelvanor {
+#include "tuning/note_names.h"
 
-inline constexpr std::array<const char*, 12> kNoteNames = {
-    "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+namespace zelvanor {
 
 // A temperament: the pitch of each note of the octave in cents above C,
 // and a shift of the whole temperament in cents.

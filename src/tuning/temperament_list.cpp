@@ -1,20 +1,20 @@
 #include "tuning/temperament_list.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/console.h"
-#include "common/run_error.h"
-#include "common/decimal_number.h"
+#include "common/number_text.h"
+#include "tuning/temperament_entry.h"
 #include "tuning/temperament_list_file.h"
 #include "tuning/temperament_request.h"
 
 namespace zelvanor {
 namespace {
 
-bool StartsNumber(char c) { return (c >= '0' && c <= '9') || c == '-'; }
-bool ContinuesNumberRun(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+bool StartsNumber(char c) { return IsDigit(c) || c == '-'; }
+bool ContinuesNumberRun(char c) { return IsDigit(c) || c == '-' || c == '.'; }
 
 // Reads up to twelve cent values from `line`, starting at `at`. Anything
 // that is neither a digit nor "-" separates numbers, so "+5" and ".5" read
@@ -25,7 +25,7 @@ void ReadCentValues(std::string_view line, std::size_t at, std::array<double, 12
   for (double& value : cents) {
     while (at < line.size() && !StartsNumber(line[at])) ++at;
     if (at >= line.size()) return;
-    value = ScanDecimal(line.substr(at)).value;
+    value = ScanPlainDecimal(line.substr(at)).value;
     while (at < line.size() && ContinuesNumberRun(line[at])) ++at;
   }
 }
@@ -56,26 +56,19 @@ void Report(TemperamentSlot slot, const Temperament& temperament, const Settings
 Temperament LoadTemperament(TemperamentSlot slot, const std::string& request,
                             const std::string& executable_path, const Settings& settings) {
   TemperamentListText list = OpenTemperamentList(executable_path);
-  const std::string_view wanted = RequestNamePart(request);
-  for (;;) {
-    const std::string line = ReadListLine(list);
-    if (line.empty()) {
-      ThrowExit(kExitFatal, "Can't find temperament %s in my list\n", request.c_str());
-    }
-    const std::size_t name_length = std::min(FirstWordLength(line), kMaxTemperamentNameLength);
-    const std::string_view name = std::string_view(line).substr(0, name_length);
-    // Headings and blank or indented lines (descriptions) are never temperaments.
-    if (name.empty() || name.front() == '[') continue;
-    if (name != wanted) continue;
+  // Any line that does not start with whitespace may name a temperament,
+  // by at most 64 characters of its first word.
+  const TemperamentEntry entry = FindTemperamentEntry(
+      list, request,
+      {.name_limit = kMaxTemperamentNameLength, .name_lines = NameLines::kNotBlankStart});
 
-    Temperament temperament;
-    temperament.name = std::string(name);
-    // A name cut at 64 characters leaves the rest of its word to the number scan.
-    ReadCentValues(line, name_length, temperament.cents);
-    temperament.offset = RequestOffset(request);
-    Report(slot, temperament, settings);
-    return temperament;
-  }
+  Temperament temperament;
+  temperament.name = std::string(entry.name());
+  // A name cut at 64 characters leaves the rest of its word to the number scan.
+  ReadCentValues(entry.line, entry.name_length, temperament.cents);
+  temperament.offset = RequestOffset(request);
+  Report(slot, temperament, settings);
+  return temperament;
 }
 
 }  // namespace zelvanor

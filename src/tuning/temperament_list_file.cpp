@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "common/ascii.h"
+#include "common/path_length.h"
 #include "common/run_error.h"
 #include "platform/file_system.h"
 #include "platform/path_separators.h"
@@ -12,8 +14,8 @@ namespace {
 constexpr std::uint8_t kEndOfText = 26;
 
 std::optional<TemperamentListText> ReadList(const std::string& path) {
-  // A directory of that name is no list (opening one fails where the
-  // program comes from, so the search goes on).
+  // A directory of that name is no list; the search goes on. Checked here
+  // because POSIX, unlike Windows, opens a directory for reading.
   if (!platform::IsRegularFile(path)) return std::nullopt;
   std::optional<std::vector<std::uint8_t>> bytes = platform::ReadWholeFile(path);
   if (!bytes) return std::nullopt;
@@ -50,11 +52,7 @@ std::string TemperamentListBesideExecutable(const std::string& executable_path) 
 
 TemperamentListText OpenTemperamentList(const std::string& executable_path) {
   if (std::optional<TemperamentListText> list = ReadList(kTemperamentListName)) return *list;
-  const std::string beside = TemperamentListBesideExecutable(executable_path);
-  if (beside.size() > platform::kMaxPathLength) {
-    ThrowExit(kExitFailure, "Path longer than %d characters: %s\n",
-              static_cast<int>(platform::kMaxPathLength), beside.c_str());
-  }
+  const std::string beside = CheckedPath(TemperamentListBesideExecutable(executable_path));
   if (std::optional<TemperamentListText> list = ReadList(beside)) return *list;
   ThrowExit(kExitFailure, "can't find/open %s\n", beside.c_str());
 }
@@ -66,7 +64,7 @@ std::string ReadListLine(TemperamentListText& list) {
 
 std::size_t FirstWordLength(std::string_view line) {
   std::size_t length = 0;
-  while (length < line.size() && !IsListWhitespace(line[length])) ++length;
+  while (length < line.size() && !IsSpace(line[length])) ++length;
   return length;
 }
 

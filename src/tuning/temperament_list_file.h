@@ -1,6 +1,6 @@
-// The temperament list file ZELVANOR.INI, read line by line the way a
-// text-mode reader on the program's original platform sees it, so that a
-// list behaves alike on every system whatever its line ends.
+// The temperament list file ZELVANOR.INI, read line by line as a Windows
+// text-mode reader sees it, so that a list behaves alike on every system
+// whatever its line ends.
 #pragma once
 
 #include <cstddef>
@@ -46,13 +46,8 @@ std::string TemperamentListBesideExecutable(const std::string& executable_path);
 // The line stops at a zero byte, as a C string would.
 std::string ReadListLine(TemperamentListText& list);
 
-// Blank, tab, line feed, vertical tab, form feed or carriage return; bytes
-// of 128 and above are never whitespace.
-inline bool IsListWhitespace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Length of the line's first word: its characters up to the first whitespace.
+// Length of the line's first word: its characters up to the first
+// whitespace (IsSpace; bytes of 128 and above are never whitespace).
 std::size_t FirstWordLength(std::string_view line);
 
 }  // namespace zelvanor

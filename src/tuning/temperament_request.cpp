@@ -1,6 +1,7 @@
 #include "tuning/temperament_request.h"
 
-#include "common/decimal_number.h"
+#include "common/ascii.h"
+#include "common/number_text.h"
 
 namespace zelvanor {
 
@@ -12,8 +13,8 @@ double RequestOffset(std::string_view request) {
   const std::size_t sign = request.find_first_of("+-");
   if (sign == std::string_view::npos || sign + 1 >= request.size()) return 0.0;
   const char after = request[sign + 1];
-  if (after < '0' || after > '9') return 0.0;
-  return ScanDecimal(request.substr(sign)).value;
+  if (!IsDigit(after)) return 0.0;
+  return ScanPlainDecimal(request.substr(sign)).value;
 }
 
 }  // namespace zelvanor

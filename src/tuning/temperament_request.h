@@ -1,6 +1,6 @@
 // A TemperamentRequest is a temperament's name, optionally followed by "+"
 // or "-" and a number of cents that shifts the whole temperament
-// (Example+2.5, Example-3). Messages always quote the whole request.
+// (Example+2.5, Example-3). Messages quote the whole request.
 #pragma once
 
 #include <string_view>

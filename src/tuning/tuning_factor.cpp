@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/console.h"
+#include "tuning/note_name_guess.h"
 
 namespace zelvanor {
 namespace {
@@ -30,6 +31,8 @@ int WholeCents(double cents) {
 
 }  // namespace
 
+double CentsToFactor(double cents) { return std::exp(cents * kCentsToLogRatio); }
+
 int ApplyKeyOffset(int note_index, std::int32_t key_offset) {
   const std::int64_t shifted = (static_cast<std::int64_t>(note_index) + key_offset) % 12;
   return static_cast<int>(shifted < 0 ? shifted + 12 : shifted);
@@ -44,7 +47,7 @@ double TemperamentTuningFactor(const std::string& source_path, const Temperament
   }
   const std::size_t n = static_cast<std::size_t>(note);
   const double delta = target.cents[n] - original.cents[n] + target.offset - original.offset;
-  return std::exp(delta * kCentsToLogRatio);
+  return CentsToFactor(delta);
 }
 
 }  // namespace zelvanor

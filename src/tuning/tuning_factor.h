@@ -8,11 +8,6 @@
 
 namespace zelvanor {
 
-// The note index 0 (C) to 11 (B) named by the file name of `source_path`
-// (036-C#.wav, Prin8_F#3.wav, pipe_a2.wav); throws RunError (exit code 99)
-// when no note can be guessed.
-int GuessNoteIndex(const std::string& source_path);
-
 // `note_index` moved by `key_offset` semitones, wrapped into 0 to 11.
 int ApplyKeyOffset(int note_index, std::int32_t key_offset);
 
@@ -23,7 +18,12 @@ double TemperamentTuningFactor(const std::string& source_path, const Temperament
                                const Temperament& target, const Settings& settings);
 
 // ln 2 / 1200 to eleven significant digits: a difference in cents times this
-// is the natural logarithm of the frequency ratio.
+// is the natural logarithm of the frequency ratio. The digits are part of
+// the output: a set retuned by the same cents must come out byte-identical
+// with every version of the program.
 inline constexpr double kCentsToLogRatio = 0.00057762265;
+
+// The frequency ratio of an interval of `cents`: exp(cents * kCentsToLogRatio).
+double CentsToFactor(double cents);
 
 }  // namespace zelvanor

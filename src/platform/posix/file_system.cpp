@@ -33,7 +33,7 @@ bool InputFile::Open(const std::string& path) {
 }
 
 std::size_t InputFile::Read(std::uint8_t* into, std::size_t size) {
-  if (handle_ < 0) return 0;
+  if (handle_ == kNoOsHandle) return 0;
   for (;;) {
     const ssize_t got = ::read(static_cast<int>(handle_), into, size);
     if (got >= 0) return static_cast<std::size_t>(got);
@@ -42,21 +42,8 @@ std::size_t InputFile::Read(std::uint8_t* into, std::size_t size) {
 }
 
 void InputFile::Close() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-  handle_ = -1;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-  InputFile file;
-  if (!file.Open(path)) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t block[65536];
-  for (;;) {
-    const std::size_t got = file.Read(block, sizeof block);
-    if (got == 0) break;
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  return bytes;
+  if (handle_ != kNoOsHandle) ::close(static_cast<int>(handle_));
+  handle_ = kNoOsHandle;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

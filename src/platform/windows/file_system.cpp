@@ -5,11 +5,6 @@
 #include "platform/windows/windows_api.h"
 
 namespace zelvanor::platform {
-namespace {
-
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-}  // namespace
 
 std::optional<std::uint64_t> FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA status;
@@ -25,7 +20,6 @@ bool IsRegularFile(const std::string& path) {
 
 InputFile::~InputFile() { Close(); }
 
-// INVALID_HANDLE_VALUE is -1, the same "closed" value handle_ starts with.
 bool InputFile::Open(const std::string& path) {
   Close();
   // Other programs may keep the file open, even for writing (a sample
@@ -34,12 +28,12 @@ bool InputFile::Open(const std::string& path) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  handle_ = reinterpret_cast<std::intptr_t>(file);
+  handle_ = reinterpret_cast<OsHandle>(file);
   return true;
 }
 
 std::size_t InputFile::Read(std::uint8_t* into, std::size_t size) {
-  if (handle_ == -1) return 0;
+  if (handle_ == kNoOsHandle) return 0;
   DWORD got = 0;
   const auto request = static_cast<DWORD>(std::min(size, kMaxTransfer));
   if (!::ReadFile(AsHandle(handle_), into, request, &got, nullptr)) return 0;
@@ -47,21 +41,8 @@ std::size_t InputFile::Read(std::uint8_t* into, std::size_t size) {
 }
 
 void InputFile::Close() {
-  if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
-  handle_ = -1;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-  InputFile file;
-  if (!file.Open(path)) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t block[65536];
-  for (;;) {
-    const std::size_t got = file.Read(block, sizeof block);
-    if (got == 0) break;
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  return bytes;
+  if (handle_ != kNoOsHandle) ::CloseHandle(AsHandle(handle_));
+  handle_ = kNoOsHandle;
 }
 
 bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }

@@ -12,7 +12,11 @@
 
 #include <cstddef>
 
+#include "platform/os_handle.h"
+
 namespace zelvanor::platform {
+
+inline HANDLE AsHandle(OsHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // ReadFile and WriteFile take 32-bit counts; larger transfers go in pieces
 // of this size.

@@ -1,4 +1,4 @@
-#include "tuning/tuning_report.h"
+#include "tuning/tuning_page.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +38,15 @@ constexpr char kList[] =
     "[Next section]\n"
     "Last 5\n";
 
-class WriteTuningReportTest : public testing_support::InScratchDirectory {
+class WriteTuningPageTest : public testing_support::InScratchDirectory {
  protected:
   void SetUp() override { WriteFile("ZELVANOR.INI", kList); }
   void Write(const std::string& request, const std::string& destination) {
-    WriteTuningReport(request, destination, no_list_executable_);
+    WriteTuningPage(request, destination, no_list_executable_);
   }
 };
 
-TEST_F(WriteTuningReportTest, CopiesDescriptionWithTextModeLineEnds) {
+TEST_F(WriteTuningPageTest, CopiesDescriptionWithTextModeLineEnds) {
   std::filesystem::create_directory("pages");
   ::testing::internal::CaptureStdout();
   Write("Described+2.5", "pages/");
@@ -58,7 +58,7 @@ TEST_F(WriteTuningReportTest, CopiesDescriptionWithTextModeLineEnds) {
                 kPageTail);
 }
 
-TEST_F(WriteTuningReportTest, WritesBareAndBlankLineDescriptions) {
+TEST_F(WriteTuningPageTest, WritesBareAndBlankLineDescriptions) {
   std::filesystem::create_directory("pages");
   // Followed directly by another temperament, by a heading, or by nothing.
   Write("Bare", "pages/bare.htm");
@@ -71,7 +71,7 @@ TEST_F(WriteTuningReportTest, WritesBareAndBlankLineDescriptions) {
             PageHead("Spaced") + "\tAfter it come blank lines.\r\n\r\n\r\n" + kPageTail);
 }
 
-TEST_F(WriteTuningReportTest, ReadsCrLfListLikeLfList) {
+TEST_F(WriteTuningPageTest, ReadsCrLfListLikeLfList) {
   std::string crlf;
   for (const char c : std::string(kList)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   WriteFile("ZELVANOR.INI", crlf + "\x1A" + "garbage after the end\r\n");
@@ -84,7 +84,7 @@ TEST_F(WriteTuningReportTest, ReadsCrLfListLikeLfList) {
                 kPageTail);
 }
 
-TEST_F(WriteTuningReportTest, CopiesLongDescriptionLinesInPieces) {
+TEST_F(WriteTuningPageTest, CopiesLongDescriptionLinesInPieces) {
   // The second 255-byte piece begins with a letter, which ends the description.
   const std::string long_line = std::string("\t") + std::string(254, 'a') + "bcd\n";
   WriteFile("ZELVANOR.INI", "Long 1\n" + long_line + "\t\xC3\xA9t\xC3\xA9\n");
@@ -97,13 +97,13 @@ TEST_F(WriteTuningReportTest, CopiesLongDescriptionLinesInPieces) {
   EXPECT_EQ(ReadText("page.htm"), PageHead("Long") + "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n" + kPageTail);
 }
 
-TEST_F(WriteTuningReportTest, WritesLongRequestInFull) {
+TEST_F(WriteTuningPageTest, WritesLongRequestInFull) {
   const std::string request = std::string("Bare+") + std::string(300, '1');
   Write(request, "page.htm");
   EXPECT_EQ(ReadText("page.htm"), PageHead(request) + kPageTail);
 }
 
-TEST_F(WriteTuningReportTest, OverwritesExistingPageAndLeavesNoTemporaryFile) {
+TEST_F(WriteTuningPageTest, OverwritesExistingPageAndLeavesNoTemporaryFile) {
   WriteFile("page.htm", "old page, much longer than the new one will be ............");
   Write("Bare", "page.htm");
   EXPECT_EQ(ReadText("page.htm"), PageHead("Bare") + kPageTail);
@@ -112,7 +112,7 @@ TEST_F(WriteTuningReportTest, OverwritesExistingPageAndLeavesNoTemporaryFile) {
   EXPECT_EQ(entries, 2u);  // the list and the page
 }
 
-TEST_F(WriteTuningReportTest, EndsRunWhenTemperamentIsMissing) {
+TEST_F(WriteTuningPageTest, EndsRunWhenTemperamentIsMissing) {
   for (const char* request : {"Nowhere", "+5", "1.5", "described", "[Next"}) {
     const auto end = CatchRunEnd([&] { Write(request, "page.htm"); });
     EXPECT_EQ(end.exit_code, 99) << request;
@@ -123,7 +123,7 @@ TEST_F(WriteTuningReportTest, EndsRunWhenTemperamentIsMissing) {
   EXPECT_FALSE(std::filesystem::exists("page.htm"));
 }
 
-TEST_F(WriteTuningReportTest, EndsRunWhenPageCannotBeCreated) {
+TEST_F(WriteTuningPageTest, EndsRunWhenPageCannotBeCreated) {
   std::filesystem::create_directory("pages");
   // A missing directory, and a directory named without its final separator.
   const std::pair<const char*, const char*> cases[] = {{"missing/", "missing/tuning.html"},

@@ -1,0 +1,84 @@
+#include "platform/output_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zelvanor::platform {
+
+OutputFile::~OutputFile() { Discard(); }
+
+bool OutputFile::Create(const std::string& final_path) {
+  Discard();
+  final_path_ = final_path;
+  if (!file_.Create(final_path)) return false;
+  buffer_.clear();
+  buffer_.reserve(kBufferSize);
+  position_ = 0;
+  flushed_ = 0;
+  ok_ = true;
+  return true;
+}
+
+void OutputFile::Write(const void* data, std::size_t size) {
+  if (!ok_ || !file_.is_open()) return;
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  position_ += size;
+  if (buffer_.size() + size > kBufferSize) {
+    Flush();
+    if (!ok_) return;
+    if (size >= kBufferSize) {
+      ok_ = file_.WriteAt(flushed_, bytes, size);
+      flushed_ += size;
+      return;
+    }
+  }
+  buffer_.insert(buffer_.end(), bytes, bytes + size);
+}
+
+void OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+  if (!ok_ || !file_.is_open()) return;
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  if (offset > position_ || size > position_ - offset) {
+    ok_ = false;  // only bytes already written can be replaced
+    return;
+  }
+  // The part that has reached the file is rewritten there, the rest in the buffer.
+  if (offset < flushed_) {
+    const auto on_disk = static_cast<std::size_t>(std::min<std::uint64_t>(size, flushed_ - offset));
+    if (!file_.WriteAt(offset, bytes, on_disk)) ok_ = false;
+    bytes += on_disk;
+    offset += on_disk;
+    size -= on_disk;
+  }
+  if (size > 0) std::memcpy(buffer_.data() + (offset - flushed_), bytes, size);
+}
+
+void OutputFile::Flush() {
+  if (!ok_ || !file_.is_open() || buffer_.empty()) return;
+  ok_ = file_.WriteAt(flushed_, buffer_.data(), buffer_.size());
+  flushed_ += buffer_.size();
+  buffer_.clear();
+}
+
+OutputFile::CommitResult OutputFile::Commit() {
+  if (!file_.is_open()) return CommitResult::kWriteFailed;
+  Flush();
+  if (ok_) ok_ = file_.SyncBeforeReplacing(final_path_);
+  const bool closed = file_.Close();
+  if (!ok_ || !closed) {
+    Discard();
+    return CommitResult::kWriteFailed;
+  }
+  if (!file_.RenameTo(final_path_)) {
+    Discard();
+    return CommitResult::kRenameFailed;
+  }
+  return CommitResult::kDone;
+}
+
+void OutputFile::Discard() {
+  file_.Delete();
+  buffer_.clear();
+}
+
+}  // namespace zelvanor::platform

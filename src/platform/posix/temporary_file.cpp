@@ -1,0 +1,107 @@
+#include "platform/temporary_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/path_separators.h"
+#include "platform/posix/interrupt_cleanup.h"
+
+namespace zelvanor::platform {
+namespace {
+
+constexpr char kTemporarySuffix[] = ".zelvanor-XXXXXX";
+// The longest file name common file systems take.
+constexpr std::size_t kMaxNameLength = 255;
+
+// "NAME.zelvanor-XXXXXX" beside the destination tells a user who finds a
+// leftover (after a power cut, say) what it was; a name too long for that
+// gets an anonymous temporary in the same directory.
+std::string TemporaryPattern(const std::string& final_path) {
+  const std::size_t separator = LastSeparator(final_path);
+  const std::size_t name_length =
+      separator == std::string::npos ? final_path.size() : final_path.size() - separator - 1;
+  if (name_length + sizeof kTemporarySuffix - 1 <= kMaxNameLength) {
+    return final_path + kTemporarySuffix;
+  }
+  const std::string directory =
+      separator == std::string::npos ? std::string() : final_path.substr(0, separator + 1);
+  return directory + kTemporarySuffix;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+int Descriptor(OsHandle handle) { return static_cast<int>(handle); }
+
+}  // namespace
+
+bool TemporaryFile::Create(const std::string& final_path) {
+  Delete();
+  // The temporary lives beside the destination so that the rename stays
+  // within one file system. mkstemp gives a name no other run uses.
+  std::string pattern = TemporaryPattern(final_path);
+  const posix::InterruptDeferral deferral;  // until the handler knows the file
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return false;
+  // mkstemp makes the file private (0600); the output gets the permissions
+  // any newly created file would get.
+  ::fchmod(fd, 0666 & ~CurrentUmask());
+  handle_ = fd;
+  path_ = pattern;
+  interrupt_ticket_ = posix::RememberForInterrupt(path_.c_str());
+  return true;
+}
+
+bool TemporaryFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t done = ::pwrite(Descriptor(handle_), data, size, static_cast<off_t>(offset));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done;
+    size -= static_cast<std::size_t>(done);
+    offset += static_cast<std::uint64_t>(done);
+  }
+  return true;
+}
+
+bool TemporaryFile::SyncBeforeReplacing(const std::string& final_path) {
+  // Replacing a file (retuning in place, a run repeated) must not leave a
+  // short file under its name after a power cut: the new bytes reach the
+  // disk before the name moves to them. A new name needs no such wait.
+  if (::access(final_path.c_str(), F_OK) != 0) return true;
+  return ::fsync(Descriptor(handle_)) == 0;
+}
+
+bool TemporaryFile::Close() {
+  const bool closed = ::close(Descriptor(handle_)) == 0;
+  handle_ = kNoOsHandle;
+  return closed;
+}
+
+bool TemporaryFile::RenameTo(const std::string& final_path) {
+  if (::rename(path_.c_str(), final_path.c_str()) != 0) return false;
+  path_.clear();
+  posix::ForgetForInterrupt(interrupt_ticket_);
+  interrupt_ticket_ = -1;
+  return true;
+}
+
+void TemporaryFile::Delete() {
+  if (handle_ != kNoOsHandle) Close();
+  if (!path_.empty()) {
+    ::unlink(path_.c_str());
+    path_.clear();
+  }
+  posix::ForgetForInterrupt(interrupt_ticket_);
+  interrupt_ticket_ = -1;
+}
+
+}  // namespace zelvanor::platform

@@ -3,7 +3,9 @@
 # (Debian or Ubuntu; needs root or sudo). Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+# dpkg-dev (dpkg-shlibdeps), lintian and groff-base serve the package tests.
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
+          dpkg-dev lintian groff-base)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

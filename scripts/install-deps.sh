@@ -14,7 +14,9 @@ set -euo pipefail
 packages=()
 for set in "${@:-base}"; do
   case "$set" in
-    base) packages+=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev) ;;
+    base) packages+=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+          # dpkg-dev (dpkg-shlibdeps), lintian and groff-base serve the package tests.
+          packages+=(dpkg-dev lintian groff-base) ;;
     windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest) ;;
     fuzz) packages+=(cmake ninja-build clang libclang-rt-dev) ;;
     bench) packages+=(sox time) ;;

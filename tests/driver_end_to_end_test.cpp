@@ -70,12 +70,21 @@ TEST_F(DriverEndToEnd, BannerCarriesVersionAndCredit) {
   EXPECT_EQ(Run({}).banner, std::string("Zelvanor Vers ") + kVersion + " (c) the Zelvanor developers\n");
 }
 
-TEST_F(DriverEndToEnd, FewerThanThreeArgumentsTakeTheUsageExit) {
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{}, {"*.wav"}, {"*.wav", "out"}}) {
-    const ZelvanorRun run = Run(arguments);
-    EXPECT_EQ(run.output, kUsage);
-    EXPECT_EQ(run.exit_code, 1);
+TEST_F(DriverEndToEnd, FewerThanThreeArgumentsTakeTheUsageExitUnlessHelpOrVersionStandsAlone) {
+  const std::string help = kUsage + HelpBlock() +
+                           "Every option, the temperaments and the exit codes: man zelvanor, "
+                           "or the README.\n";
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string output;
+    int exit_code;
+  };
+  for (const Case& c : {Case{{}, kUsage, 1}, Case{{"*.wav"}, kUsage, 1},
+                        Case{{"*.wav", "out"}, kUsage, 1}, Case{{"--help"}, help, 0},
+                        Case{{"--version"}, "", 0}, Case{{"--version", "out"}, kUsage, 1}}) {
+    const ZelvanorRun run = Run(c.arguments);
+    EXPECT_EQ(run.output, c.output) << ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(run.exit_code, c.exit_code) << ::testing::PrintToString(c.arguments);
   }
 }
 

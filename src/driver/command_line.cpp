@@ -35,11 +35,7 @@ bool ApplyLetterOption(const std::string& word, Settings& settings) {
 
 }  // namespace
 
-void ThrowUsage() {
-  ThrowExit(kExitFailure,
-            "usage: Zelvanor Name_of_source_WAV_File Path_to_Destination detune-factor "
-            "optional_parameters\n");
-}
+void ThrowUsage() { ThrowExit(kExitFailure, "%s", kUsageLine); }
 
 Arguments SplitArguments(std::span<const std::string> words_after_program) {
   if (words_after_program.size() < kPositionalArguments) ThrowUsage();

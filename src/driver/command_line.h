@@ -20,6 +20,10 @@ struct Arguments {
   std::vector<std::string> options;
 };
 
+inline constexpr char kUsageLine[] =
+    "usage: Zelvanor Name_of_source_WAV_File Path_to_Destination detune-factor "
+    "optional_parameters\n";
+
 // Prints the usage line and ends the run with exit code 1 (RunError).
 [[noreturn]] void ThrowUsage();
 

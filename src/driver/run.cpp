@@ -2,6 +2,7 @@
 
 #include "common/console.h"
 #include "driver/file_loop.h"
+#include "driver/information_words.h"
 #include "driver/run_config.h"
 #include "driver/version.h"
 #include "platform/directory.h"
@@ -12,6 +13,7 @@ namespace zelvanor {
 
 void Run(std::span<const std::string> words) {
   Print("Zelvanor Vers %s (c) the Zelvanor developers\n", kVersion);
+  if (AnswerInformationWord(words.empty() ? words : words.subspan(1))) return;
 
   const char* program_word = words.empty() ? nullptr : words.front().c_str();
   const std::string executable_path = platform::ExecutablePath(program_word);

@@ -1,0 +1,20 @@
+#include "driver/information_words.h"
+
+#include "common/console.h"
+#include "driver/command_line.h"
+#include "driver/option_help.h"
+
+namespace zelvanor {
+
+bool AnswerInformationWord(std::span<const std::string> words_after_program) {
+  if (words_after_program.size() != 1) return false;
+  const std::string& word = words_after_program.front();
+  if (word == "--version") return true;
+  if (word != "--help") return false;
+  Print("%s", kUsageLine);
+  PrintOptionHelp();
+  Print("Every option, the temperaments and the exit codes: man zelvanor, or the README.\n");
+  return true;
+}
+
+}  // namespace zelvanor

@@ -16,20 +16,6 @@ using zelvanor::fuzzing::EncodeOptions;
 using zelvanor::fuzzing::OptionChoice;
 using namespace zelvanor::testing;
 
-// A decaying sawtooth with a little of everything: full scale, zero
-// crossings, both signs. Deterministic, so the corpus is reproducible.
-Bytes Tone(int frames, int channels, int bits) {
-  std::vector<std::int32_t> values;
-  const std::int32_t full = bits == 24 ? 8388607 : 32767;
-  for (int i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) {
-      const std::int32_t ramp = ((i * (7 + c)) % 64) - 32;
-      values.push_back(i == frames / 3 ? full : i == frames / 3 + 1 ? -full - 1 : ramp * (full / 40) / (1 + i / 64));
-    }
-  }
-  return Pcm(values, bits);
-}
-
 struct Seed {
   std::string name;
   Bytes image;
@@ -39,17 +25,7 @@ std::vector<Seed> Images() {
   std::vector<Seed> seeds;
   seeds.push_back({"minimal", WaveBuilder().Fmt({}).Data(Tone(8, 1, 16)).Build()});
   seeds.push_back({"header-only", WaveBuilder().Build()});
-  seeds.push_back({"rich-24bit-stereo",
-                   WaveBuilder()
-                       .Fmt({.channels = 2, .bits = 24})
-                       .Unknown("fact", {1, 2, 3, 4, 5})
-                       .Data(Tone(40, 2, 24))
-                       .Cue({{.id = 1, .offset = 3}, {.id = 2, .offset = 30}, {.id = 150, .offset = 39}})
-                       .Smpl({{.id = 7, .start = 5, .end = 20, .fraction = 1, .play_count = 2}}, {9, 8, 7})
-                       .Adtl({Labl(1, "attack"), Note(2, "rel"), Ltxt(2, 10, "rgn ", "x"),
-                              Chunk("file", {1, 2, 3})})
-                       .List("INFO", {Chunk("ICMT", {'h', 'i', 0})})
-                       .Build()});
+  seeds.push_back({"rich-24bit-stereo", RichPipe()});
   // Loop end 50 and release at 1060: a stretch of 1000 frames may be cut.
   seeds.push_back({"cut-region",
                    WaveBuilder()

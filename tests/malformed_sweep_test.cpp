@@ -1,226 +1,188 @@
-// A rich pipe, cut at every length and with every size and count field set
-// to hostile values, through the real file loop with real files: every run
-// ends with exit code 0, 1 or 99 and a message, leaves no temporary file,
-// and leaves nothing under the destination name unless it finished. Under
-// the sanitize preset any read outside the file is a report, which fails
-// the test. A sample of the same files goes through the built program too,
-// which must end exactly as the in-process run did.
+// The rich pipe cut at every length, with every size and count field set to
+// hostile values and with every fourth word zeroed or filled: each variant
+// must end as a user can see it (an output, a refused source, or exit code
+// 1 or 99 with its message), never read outside the file (under the
+// sanitize preset the image lies in a block of exactly its size), reach the
+// same decisions at every verbosity, and leave a well-formed output or none.
+// The fuzzer's seeds and the inputs it once crashed on are replayed last.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <set>
+#include <sstream>
 
 #include "fuzz/pipeline_exercise.h"
 #include "reliability_support.h"
-#include "wave_builder.h"
+#include "test_support.h"
 
 namespace zelvanor::testing {
 namespace {
 
-struct Field {
-  std::string name;
-  std::size_t offset = 0;
-  int width = 4;  // 2 or 4 bytes
-};
-
-struct RichPipe {
-  Bytes image;
-  std::vector<Field> fields;  // every size and count in it
-};
-
-Bytes Frames(int frames, int channels, int bits) {
-  std::vector<std::int32_t> values;
-  for (int i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) values.push_back((i * 977 + c * 313) % 2001 * (bits == 24 ? 4000 : 15) - 15000);
-  }
-  return Pcm(values, bits);
-}
-
-// 24-bit stereo with an fmt extension, an odd unknown chunk, cue points
-// (one beyond the stored ids), a loop with sampler data, an adtl list with
-// every sub-chunk kind and an INFO list: every code path of the analysis
-// and the output walk is on the way.
-RichPipe MakeRichPipe() {
-  RichPipe pipe;
-  WaveBuilder builder;
-  auto chunk_at = [&](const std::string& name) {
-    const std::size_t at = builder.Offset();
-    pipe.fields.push_back({name + " size", at + 4});
-    return at + 8;  // the body
-  };
-  pipe.fields.push_back({"RIFF size", 4});
-
-  std::size_t body = chunk_at("fmt");
-  pipe.fields.push_back({"nChannels", body + 2, 2});
-  pipe.fields.push_back({"nBlockAlign", body + 12, 2});
-  pipe.fields.push_back({"wBitsPerSample", body + 14, 2});
-  builder.Fmt({.channels = 2, .bits = 24}, 2);
-  chunk_at("fact");
-  builder.Unknown("fact", {1, 2, 3});
-  chunk_at("data");
-  builder.Data(Frames(48, 2, 24));
-  body = chunk_at("cue");
-  pipe.fields.push_back({"dwCuePoints", body});
-  builder.Cue({{.id = 1, .offset = 2}, {.id = 2, .offset = 40}, {.id = 120, .offset = 44}});
-  body = chunk_at("smpl");
-  pipe.fields.push_back({"cSampleLoops", body + 28});
-  pipe.fields.push_back({"cbSamplerData", body + 32});
-  builder.Smpl({{.id = 3, .start = 10, .end = 30, .play_count = 1}}, {7, 7, 7});
-
-  const std::vector<Bytes> subs = {Labl(1, "attack"), Note(2, "release"), Ltxt(2, 8, "rgn ", "t"),
-                                   Chunk("file", {1, 2, 3, 4, 5})};
-  const std::size_t list_body = chunk_at("LIST adtl");
-  std::size_t sub_at = list_body + 4;
-  for (const Bytes& sub : subs) {
-    pipe.fields.push_back({std::string(sub.begin(), sub.begin() + 4) + " size", sub_at + 4});
-    if (std::string(sub.begin(), sub.begin() + 4) == "ltxt") {
-      pipe.fields.push_back({"dwSampleLength", sub_at + 12});
-    }
-    sub_at += sub.size();
-  }
-  builder.Adtl({subs[0], subs[1], subs[2], subs[3]});
-  chunk_at("LIST INFO");
-  builder.List("INFO", {Chunk("INAM", {'p', 'i', 'p', 'e', 0})});
-  pipe.image = builder.Build();
-  return pipe;
-}
-
-Bytes WithU16(Bytes image, std::size_t offset, std::uint16_t value) {
-  image.at(offset) = static_cast<std::uint8_t>(value);
-  image.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
-  return image;
-}
-
-// Every variant of the rich pipe the sweep tries, with its settings.
 struct Variant {
   std::string name;
   Bytes image;
-  Settings settings;
-  double factor = 1.0;
+  bool cut_inside_a_chunk = false;
 };
 
-constexpr double kFactors[] = {1.0, 0.5, 2.0, 0.2, 4.03, 1.0594630943592953};
-
-Settings SettingsFor(std::size_t index) {
-  Settings settings;
-  // Verbosity 1 at least, so that even a clean run says something.
-  settings.verbosity = static_cast<int>(1 + index % 5);
-  settings.keep_unused_part = index % 7 == 3;
-  settings.copy_unknown_chunks = index % 5 != 2;
-  settings.quality = static_cast<int>(index % 3);
-  settings.dummy_loop_length = index % 4 == 1 ? 50 : 0;
-  return settings;
-}
-
 std::vector<Variant> Variants() {
-  const RichPipe pipe = MakeRichPipe();
-  std::vector<Variant> variants;
-  for (std::size_t length = 0; length <= pipe.image.size(); ++length) {
-    variants.push_back({"cut at " + std::to_string(length), Truncated(pipe.image, length), {}, 1.0});
+  const Bytes rich = RichPipe();
+  std::vector<std::pair<std::size_t, int>> fields = {{4, 4}};  // offset, width: the RIFF size first
+  std::set<std::size_t> chunk_ends = {12};
+  for (std::size_t at = 12; at + 8 <= rich.size();) {
+    const std::string id(rich.begin() + at, rich.begin() + at + 4);
+    const std::size_t body = at + 8, size = LoadU32le(&rich[at + 4]);
+    fields.emplace_back(at + 4, 4);
+    if (id == "fmt ") fields.insert(fields.end(), {{body + 2, 2}, {body + 12, 2}, {body + 14, 2}});
+    if (id == "cue ") fields.emplace_back(body, 4);
+    if (id == "smpl") fields.insert(fields.end(), {{body + 28, 4}, {body + 32, 4}});
+    for (std::size_t sub = body + 4; id == "LIST" && sub + 8 <= body + size;) {
+      fields.emplace_back(sub + 4, 4);
+      if (std::equal(rich.begin() + sub, rich.begin() + sub + 4, "ltxt")) fields.emplace_back(sub + 12, 4);
+      sub += 8 + LoadU32le(&rich[sub + 4]) + (LoadU32le(&rich[sub + 4]) & 1);
+    }
+    at = body + size + (size & 1);
+    chunk_ends.insert({body + size, at});
   }
-  const std::uint32_t values[] = {0, 1, 3, 7, 25, 0x7FFFFFFF, 0x80000001u, 0xFFFFFFFEu, 0xFFFFFFFFu};
-  for (const Field& field : pipe.fields) {
-    for (const std::uint32_t value : values) {
-      Bytes image = field.width == 2 ? WithU16(pipe.image, field.offset, static_cast<std::uint16_t>(value))
-                                     : WithU32(pipe.image, field.offset, value);
-      variants.push_back({field.name + " = " + std::to_string(value), image, {}, 1.0});
+  std::vector<Variant> variants;
+  for (std::size_t length = 0; length <= rich.size(); ++length) {
+    variants.push_back({"cut at " + std::to_string(length), Truncated(rich, length), !chunk_ends.contains(length)});
+  }
+  for (const auto& [offset, width] : fields) {
+    const std::uint32_t original = LoadU32le(&rich[offset]);
+    for (const std::uint32_t value : {0u, 1u, 3u, 7u, 17u, 25u, 37u, 61u, 0x7FFFFFFFu, 0x80000001u, 0xFFFFFFFEu,
+                                      0xFFFFFFFFu, original - 1, original + 1}) {
+      variants.push_back({std::to_string(offset) + " = " + std::to_string(value),
+                          width == 2 ? WithU16(rich, offset, static_cast<std::uint16_t>(value))
+                                     : WithU32(rich, offset, value)});
     }
   }
-  for (std::size_t i = 0; i < variants.size(); ++i) {
-    variants[i].settings = SettingsFor(i);
-    variants[i].factor = kFactors[i % std::size(kFactors)];
+  for (std::size_t at = 4; at + 4 <= rich.size(); at += 4) {
+    for (const std::uint32_t value : {0u, 0xFFFFFFFFu}) {
+      variants.push_back({std::to_string(at) + " := " + std::to_string(value), WithU32(rich, at, value)});
+    }
   }
   return variants;
 }
 
-// What a run left: the exit code, what it said, whether the output exists.
-struct Ending {
-  int exit_code = 0;
-  std::string output;
-  bool output_exists = false;
-};
+void ExpectInside(const std::optional<ByteRange>& range, std::size_t size) {
+  EXPECT_LE(range ? range->end() : 0, size);
+}
 
-void ExpectSound(const Variant& variant, const Ending& ending, const ScratchDirectory& dir) {
-  SCOPED_TRACE(variant.name);
-  EXPECT_TRUE(ending.exit_code == 0 || ending.exit_code == 1 || ending.exit_code == 99) << ending.exit_code;
+// The analysis at verbosity 0 and 5: one of the three endings, the same
+// decisions, every recorded range inside the image, and every quiet line
+// also said by the verbose run.
+void ExpectSoundAnalysis(const Variant& variant) {
+  const Outcome quiet = AnalyseImage(variant.image, Verbose(0));
+  const Outcome verbose = AnalyseImage(variant.image, Verbose(5));
+  for (const Outcome* outcome : {&quiet, &verbose}) {
+    if (outcome->exit_code) {
+      EXPECT_TRUE(*outcome->exit_code == 99 || *outcome->exit_code == 1) << *outcome->exit_code;
+      EXPECT_TRUE(outcome->output.ends_with("\n")) << outcome->output;
+    }
+    if (!outcome->analysis) continue;
+    const SourceAnalysis& result = *outcome->analysis;
+    ExpectInside(result.format, variant.image.size());
+    ExpectInside(result.data, variant.image.size());
+    for (const CueSlot& slot : result.cues) {
+      for (const auto& range : {slot.label_text, slot.note_text, slot.cue_point, slot.ltxt}) {
+        ExpectInside(range, variant.image.size());
+      }
+    }
+    EXPECT_TRUE(!result.data || std::uint64_t(result.frame_count) * result.layout.bytes_per_frame <= result.data->size);
+  }
+  EXPECT_EQ(quiet.exit_code, verbose.exit_code);
+  ASSERT_EQ(quiet.analysis.has_value(), verbose.analysis.has_value());
+  if (quiet.analysis) {
+    const auto decisions = [](const SourceAnalysis& a) {
+      return std::vector<std::int64_t>{a.frame_count, a.loop_end, a.release_start, a.cut_first, a.cut_limit};
+    };
+    EXPECT_EQ(decisions(*quiet.analysis), decisions(*verbose.analysis));
+    // A cut inside a chunk never passes unmentioned.
+    EXPECT_TRUE(!variant.cut_inside_a_chunk || quiet.output.find("Warning:") != std::string::npos) << quiet.output;
+  }
+  std::istringstream lines(quiet.output);
+  for (std::string line; std::getline(lines, line);) EXPECT_NE(verbose.output.find(line), std::string::npos) << line;
+}
+
+Settings SettingsFor(std::size_t index) {
+  return {.verbosity = static_cast<int>(1 + index % 5), .quality = static_cast<int>(index % 3),
+          .copy_unknown_chunks = index % 5 != 2, .keep_unused_part = index % 7 == 3,
+          .dummy_loop_length = index % 4 == 1 ? 50 : 0};
+}
+
+// Through the real file loop with real files: exit code 0, 1 or 99 and a
+// message, no temporary left, and nothing under the destination name unless
+// the run finished; the output, if any, well formed.
+int ExpectSoundFileLoop(const Variant& variant, const Settings& settings, double factor,
+                        const std::filesystem::path& dir) {
+  std::filesystem::remove(dir / "out" / "pipe.wav");
+  WriteFile(dir / "in" / "pipe.wav", variant.image);
+  const LoopRun run = RunFileLoop((dir / "in" / "pipe.wav").string(), (dir / "out").string(), factor, settings);
+  EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1 || run.exit_code == 99) << run.exit_code;
   // An empty file is the one source skipped without a word.
-  if (!variant.image.empty()) {
-    ASSERT_FALSE(ending.output.empty());
-    EXPECT_EQ(ending.output.back(), '\n') << ending.output;
+  EXPECT_TRUE(variant.image.empty() || run.output.ends_with("\n")) << run.output;
+  const bool written = std::filesystem::exists(dir / "out" / "pipe.wav");
+  EXPECT_TRUE(run.exit_code == 0 || !written) << run.output;
+  if (written) {
+    EXPECT_EQ(Quietly([&] { return fuzzing::CheckRetunedFile(ReadFile(dir / "out" / "pipe.wav")); }), "");
   }
-  if (ending.exit_code != 0) {
-    EXPECT_FALSE(ending.output_exists) << ending.output;
-  }
-  if (ending.output_exists) {
-    ::testing::internal::CaptureStdout();  // warnings about copied contents
-    const std::string problem = fuzzing::CheckRetunedFile(ReadFile(dir.path() / "out" / "pipe.wav"));
-    ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(problem, "");
-  }
-  EXPECT_EQ(TemporariesIn(dir.path() / "out"), std::vector<std::string>{});
-  EXPECT_EQ(TemporariesIn(dir.path() / "in"), std::vector<std::string>{});
+  EXPECT_EQ(TemporariesIn(dir / "out"), std::vector<std::string>{});
+  return run.exit_code;
 }
 
-class MalformedSweep : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directory(dir_.path() / "in");
-    std::filesystem::create_directory(dir_.path() / "out");
-  }
-
-  Ending RunInProcess(const Variant& variant) {
-    std::filesystem::remove(dir_.path() / "out" / "pipe.wav");
-    WriteFile(dir_.path() / "in" / "pipe.wav", variant.image);
-    const LoopRun run = RunFileLoop((dir_.path() / "in" / "pipe.wav").string(), (dir_.path() / "out").string(),
-                                    variant.factor, variant.settings);
-    return {run.exit_code, run.output, std::filesystem::exists(dir_.path() / "out" / "pipe.wav")};
-  }
-
-  ScratchDirectory dir_;
-};
-
-TEST_F(MalformedSweep, EveryCutAndHostileFieldEndsCleanlyInProcess) {
+TEST(MalformedSweep, EveryVariantEndsCleanly) {
+  const ScratchDirectory dir;
+  std::filesystem::create_directories(dir.path() / "in");
+  std::filesystem::create_directories(dir.path() / "out");
+  std::filesystem::create_directories(dir.path() / "scratch");
   const std::vector<Variant> variants = Variants();
-  int finished = 0;
-  int fatal = 0;
-  for (const Variant& variant : variants) {
-    const Ending ending = RunInProcess(variant);
-    ExpectSound(variant, ending, dir_);
-    finished += ending.output_exists ? 1 : 0;
-    fatal += ending.exit_code == 99 ? 1 : 0;
-    if (::testing::Test::HasFailure()) break;  // one broken variant says enough
-  }
-  // The sweep reaches both ends: files that are retuned and files refused.
-  EXPECT_GT(finished, 100);
-  EXPECT_GT(fatal, 50);
-  RecordProperty("runs", static_cast<int>(variants.size()));
-  std::printf("[ sweep    ] %zu in-process runs: %d retuned, %d fatal\n", variants.size(), finished, fatal);
-}
-
-// The built program, on every twentieth variant (a spawn costs a third of
-// a second under the sanitizers): the same exit code as in-process.
-TEST_F(MalformedSweep, TheProgramEndsLikeTheFileLoop) {
-  const std::vector<Variant> variants = Variants();
-  int runs = 0;
-  for (std::size_t i = 0; i < variants.size(); i += 20) {
+  int spawned = 0;
+  for (std::size_t i = 0; i < variants.size() && !HasFailure(); ++i) {
     const Variant& variant = variants[i];
-    const Ending in_process = RunInProcess(variant);
-    std::filesystem::remove(dir_.path() / "out" / "pipe.wav");
-    std::vector<std::string> arguments = {"in/pipe.wav", "out", zelvanor::Format("%.17g", variant.factor),
-                                          "V=" + std::to_string(variant.settings.verbosity),
-                                          "Q=" + std::to_string(variant.settings.quality),
-                                          "L=" + std::to_string(variant.settings.dummy_loop_length)};
-    if (variant.settings.keep_unused_part) arguments.push_back("U");
-    if (!variant.settings.copy_unknown_chunks) arguments.push_back("X");
-    const ZelvanorRun run = RunZelvanor(arguments, dir_.path());
-    const Ending spawned{run.exit_code, run.output, std::filesystem::exists(dir_.path() / "out" / "pipe.wav")};
-    ExpectSound(variant, spawned, dir_);
-    EXPECT_EQ(spawned.exit_code, in_process.exit_code) << variant.name;
-    ++runs;
-    if (::testing::Test::HasFailure()) break;
+    SCOPED_TRACE(variant.name);
+    ExpectSoundAnalysis(variant);
+    // The pipeline exercise: in memory, through the file writer, on a full disk.
+    const auto options = fuzzing::EncodeOptions({.verbosity_index = static_cast<int>(i % 7),
+                                                 .keep_unused_part = i % 7 == 3, .skip_unknown_chunks = i % 5 == 2,
+                                                 .quality_index = static_cast<int>(i % 4), .through_file = i % 3 == 0,
+                                                 .disk_full = i % 4 == 1, .factor_index = static_cast<int>(i % 16),
+                                                 .dummy_loop_index = static_cast<int>(i % 14)});
+    Bytes input(options.begin(), options.end());
+    PutBytes(input, variant.image);
+    EXPECT_EQ(Quietly([&] { return fuzzing::ExercisePipeline(input, dir.path() / "scratch"); }), "");
+    if (i % 4 != 0) continue;
+    const double factor = i % 8 == 0 ? 1.0 : 0.73;
+    const int exit_code = ExpectSoundFileLoop(variant, SettingsFor(i), factor, dir.path());
+    if (i % 100 != 0) continue;
+    // The built program ends as the file loop did (a spawn costs a third of
+    // a second under the sanitizers, so only a few).
+    std::filesystem::remove(dir.path() / "out" / "pipe.wav");
+    const Settings settings = SettingsFor(i);
+    std::vector<std::string> arguments = {"in/pipe.wav", "out", factor == 1.0 ? "1" : "0.73",
+                                          "V=" + std::to_string(settings.verbosity),
+                                          "Q=" + std::to_string(settings.quality),
+                                          "L=" + std::to_string(settings.dummy_loop_length)};
+    if (settings.keep_unused_part) arguments.push_back("U");
+    if (!settings.copy_unknown_chunks) arguments.push_back("X");
+    EXPECT_EQ(RunZelvanor(arguments, dir.path()).exit_code, exit_code);
+    ++spawned;
   }
-  std::printf("[ sweep    ] %d runs of the program\n", runs);
+  EXPECT_GT(spawned, 5);
+}
+
+TEST(MalformedSweep, FuzzCorpusReplays) {
+  const ScratchDirectory scratch;
+  for (const char* folder : {"seeds", "regressions"}) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(ZELVANOR_SOURCE_DIR) / "fuzz" / folder)) {
+      if (entry.is_regular_file() && !entry.path().filename().string().starts_with(".")) files.push_back(entry.path());
+    }
+    EXPECT_GE(files.size(), 2u) << folder;
+    for (const std::filesystem::path& file : files) {
+      EXPECT_EQ(Quietly([&] { return fuzzing::ExercisePipeline(ReadFile(file), scratch.path()); }), "")
+          << file.filename();
+    }
+  }
 }
 
 }  // namespace

@@ -1,182 +1,87 @@
+// The source buffer's growth rule, and how a file loads or is skipped.
 #include "wave/source_image.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "common/run_error.h"
 #include "run_program.h"
+#include "test_support.h"
 
-namespace zelvanor {
+namespace zelvanor::testing {
 namespace {
 
-using testing::ScratchDirectory;
-using testing::WriteFile;
-
-// Records every request and can refuse them.
-struct CountingAllocator {
+// A buffer is replaced only by a larger file, by one of its size + 65536
+// bytes; a failed allocation names that size and leaves no buffer, and the
+// next source that is not empty asks again.
+TEST(SourceImage, GrowsOnlyForALargerFileBySizePlusHeadroom) {
   std::vector<std::uint32_t> requests;
   bool refuse = false;
-
-  SourceImage::Allocator Get() {
-    return [this](std::uint32_t capacity) {
-      requests.push_back(capacity);
-      return refuse ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]);
-    };
+  SourceImage image([&](std::uint32_t capacity) {
+    requests.push_back(capacity);
+    return refuse ? nullptr : std::make_unique<std::uint8_t[]>(capacity);
+  });
+  for (const std::uint32_t size : {0u, 100000u, 120000u, 165536u, 165537u, 170000u}) {
+    ASSERT_TRUE(image.Assign(Bytes(size, 1)));
+    EXPECT_EQ(image.length(), size);
   }
-};
-
-std::vector<std::uint8_t> Filled(std::size_t size, std::uint8_t value) {
-  return std::vector<std::uint8_t>(size, value);
-}
-
-TEST(SourceImage, GrowsOnlyForALargerFileBySizePlusHeadroom) {
-  CountingAllocator allocator;
-  SourceImage image(allocator.Get());
-  EXPECT_FALSE(image.has_buffer());
-  EXPECT_EQ(image.capacity(), 0u);
-
-  ASSERT_TRUE(image.Assign(Filled(100000, 1)));
-  EXPECT_EQ(image.capacity(), 165536u);
-  ASSERT_TRUE(image.Assign(Filled(120000, 2)));
-  EXPECT_EQ(image.capacity(), 165536u);
-  EXPECT_EQ(image.length(), 120000u);
-  ASSERT_TRUE(image.Assign(Filled(165536, 3)));  // exactly the capacity: reused
-  EXPECT_EQ(image.capacity(), 165536u);
-  ASSERT_TRUE(image.Assign(Filled(165537, 4)));  // one byte more: replaced
-  EXPECT_EQ(image.capacity(), 231073u);
-  ASSERT_TRUE(image.Assign(Filled(170000, 5)));
-  EXPECT_EQ(image.capacity(), 231073u);
-
-  EXPECT_EQ(allocator.requests, (std::vector<std::uint32_t>{165536, 231073}));
-}
-
-TEST(SourceImage, LaterSmallerFileLeavesEarlierBytesBehindItsLength) {
-  SourceImage image;
-  ASSERT_TRUE(image.Assign(Filled(10, 7)));
-  ASSERT_TRUE(image.Assign(Filled(4, 9)));
-  EXPECT_EQ(image.bytes().size(), 4u);
-  EXPECT_EQ(image.writable_buffer()[4], 7);  // stale, but outside the image
-}
-
-TEST(SourceImage, EmptyFileNeedsNoBuffer) {
-  CountingAllocator allocator;
-  SourceImage image(allocator.Get());
-  ASSERT_TRUE(image.Assign({}));
-  EXPECT_TRUE(allocator.requests.empty());
-  EXPECT_EQ(image.length(), 0u);
-}
-
-TEST(SourceImage, FailedAllocationNamesTheCapacityAndLeavesNoBuffer) {
-  CountingAllocator allocator;
-  SourceImage image(allocator.Get());
-  ASSERT_TRUE(image.Assign(Filled(1000, 1)));
-  allocator.refuse = true;
-  ::testing::internal::CaptureStdout();
-  EXPECT_FALSE(image.Assign(Filled(170000, 1)));
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "Can't alloc 235536 Bytes of databufferspace for wavfile\n");
-  EXPECT_FALSE(image.has_buffer());
-  EXPECT_EQ(image.capacity(), 0u);
-  EXPECT_EQ(image.length(), 0u);
-
-  // The next source that is not empty asks again.
-  allocator.refuse = false;
-  ASSERT_TRUE(image.Assign(Filled(10, 1)));
+  EXPECT_EQ(requests, (std::vector<std::uint32_t>{165536, 231073}));
+  refuse = true;
+  Outcome refused;
+  Capture(refused, [&] { EXPECT_FALSE(image.Assign(Bytes(240000, 1))); });
+  EXPECT_EQ(refused.output, "Can't alloc 305536 Bytes of databufferspace for wavfile\n");
+  EXPECT_EQ(image.capacity() + image.length() + image.has_buffer(), 0u);
+  refuse = false;
+  ASSERT_TRUE(image.Assign(Bytes(10, 1)));
   EXPECT_EQ(image.capacity(), 65546u);
 }
 
-class LoadSourceImageTest : public ::testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
-  ScratchDirectory dir_;
-};
-
-TEST_F(LoadSourceImageTest, ReadsTheWholeFileAndReusesTheBuffer) {
-  std::vector<std::uint8_t> large(300000);
+TEST(SourceImage, LoadsOrSkipsAFile) {
+  const ScratchDirectory dir;
+  Bytes large(300000);
   for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 7);
-  WriteFile(Path("large.wav"), large);
-  WriteFile(Path("small.wav"), std::string("RIFF"));
-
-  CountingAllocator allocator;
-  SourceImage image(allocator.Get());
-  EXPECT_EQ(LoadSourceImage(Path("large.wav"), image), 300000u);
-  EXPECT_TRUE(std::equal(large.begin(), large.end(), image.bytes().begin(), image.bytes().end()));
-  EXPECT_EQ(LoadSourceImage(Path("small.wav"), image), 4u);
-  EXPECT_EQ(std::string(image.bytes().begin(), image.bytes().end()), "RIFF");
-  EXPECT_EQ(allocator.requests, (std::vector<std::uint32_t>{365536}));
-}
-
-TEST_F(LoadSourceImageTest, EmptyFileLoadsNothingSilently) {
-  WriteFile(Path("empty.wav"), std::string());
-  SourceImage image;
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(LoadSourceImage(Path("empty.wav"), image), 0u);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-}
-
-TEST_F(LoadSourceImageTest, FailedAllocationSkipsTheSource) {
-  WriteFile(Path("a.wav"), std::string(100, 'x'));
-  CountingAllocator allocator;
-  allocator.refuse = true;
-  SourceImage image(allocator.Get());
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(LoadSourceImage(Path("a.wav"), image), 0u);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "Can't alloc 65636 Bytes of databufferspace for wavfile\n");
-}
-
-TEST_F(LoadSourceImageTest, MissingFileEndsTheRunWithCode1) {
-  SourceImage image;
-  try {
-    LoadSourceImage(Path("gone.wav"), image);
-    FAIL() << "no RunError";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.exit_code(), 1);
-    EXPECT_EQ(error.message(), "can't stat file " + Path("gone.wav") + "\n");
-  }
-}
-
-TEST_F(LoadSourceImageTest, ShortReadEndsTheLoadWithWhatWasRead) {
-  // A directory announces a size by its status but delivers no bytes: the
-  // load ends at once with what it got (nothing) instead of waiting.
-  std::filesystem::create_directory(Path("d.wav"));
-  SourceImage image;
+  WriteFile(dir.path() / "large.wav", large);
+  WriteFile(dir.path() / "empty.wav", Bytes{});
+  std::filesystem::create_directory(dir.path() / "folder.wav");
+  const auto path = [&](const char* name) { return (dir.path() / name).string(); };
+  const struct {
+    std::string name;
+    std::uint32_t loaded;
+    std::string text;
+    int exit_code = 0;
+  } rows[] = {
+      {"large.wav", 300000, ""},
+      {"empty.wav", 0, ""},
+      {"gone.wav", 0, "can't stat file " + path("gone.wav") + "\n", 1},
 #ifdef _WIN32
-  // Windows opens no directory as a file: the loader's open failure.
-  try {
-    LoadSourceImage(Path("d.wav"), image);
-    FAIL() << "no RunError";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.exit_code(), 1);
-    EXPECT_EQ(error.message(), "can't open " + Path("d.wav") + "\n");
-  }
+      // Windows opens no directory as a file.
+      {"folder.wav", 0, "can't open " + path("folder.wav") + "\n", 1},
 #else
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(LoadSourceImage(Path("d.wav"), image), 0u);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+      // A directory announces a size but delivers no bytes: the load ends at
+      // once with what it got.
+      {"folder.wav", 0, ""},
 #endif
-}
-
-TEST_F(LoadSourceImageTest, FileTooLargeForThirtyTwoBitSizesIsSkipped) {
-  // A sparse file: its size is what matters, no bytes are read.
-  const std::string path = Path("huge.wav");
-  WriteFile(path, std::string());
+  };
+  SourceImage image;
+  for (const auto& row : rows) {
+    Outcome outcome;
+    std::uint32_t loaded = 0;
+    Capture(outcome, [&] { loaded = LoadSourceImage(path(row.name.c_str()), image); });
+    EXPECT_EQ(loaded, row.loaded) << row.name;
+    EXPECT_EQ(outcome.output, row.text) << row.name;
+    EXPECT_EQ(outcome.exit_code.value_or(0), row.exit_code) << row.name;
+  }
+  // A sparse file too large for 32-bit sizes is skipped with one line.
   std::error_code error;
-  std::filesystem::resize_file(path, 0xFFFF0001ull, error);
+  std::filesystem::resize_file(dir.path() / "empty.wav", 0xFFFF0001ull, error);
   if (error) GTEST_SKIP() << "no sparse files here: " << error.message();
-  CountingAllocator allocator;
-  SourceImage image(allocator.Get());
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(LoadSourceImage(path, image), 0u);
-  const std::string output = ::testing::internal::GetCapturedStdout();
-  EXPECT_NE(output.find("too large"), std::string::npos) << output;
-  EXPECT_EQ(output.find('\n'), output.size() - 1) << "one line: " << output;
-  EXPECT_TRUE(allocator.requests.empty());
+  Outcome huge;
+  Capture(huge, [&] { EXPECT_EQ(LoadSourceImage(path("empty.wav"), image), 0u); });
+  EXPECT_NE(huge.output.find("too large"), std::string::npos) << huge.output;
+  EXPECT_EQ(huge.output.find('\n'), huge.output.size() - 1) << huge.output;
 }
 
 }  // namespace
-}  // namespace zelvanor
+}  // namespace zelvanor::testing

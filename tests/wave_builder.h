@@ -9,7 +9,7 @@
 //
 // Broken files are stated the same way: every chunk method takes a size
 // field that need not match its body, counts can be overridden, and
-// Truncated() / WithU32() cut or patch a built image.
+// Truncated() / WithU32() / WithU16() cut or patch a built image.
 #pragma once
 
 #include <algorithm>
@@ -18,19 +18,17 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelvanor::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void PutU16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
+inline void PutU32(Bytes& out, std::uint32_t value, int width = 4) {
+  for (int shift = 0; shift < 8 * width; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
-inline void PutU32(Bytes& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
+inline void PutU16(Bytes& out, std::uint32_t value) { PutU32(out, value, 2); }
 inline void PutId(Bytes& out, const std::string& id) {
   for (std::size_t i = 0; i < 4; ++i) out.push_back(i < id.size() ? static_cast<std::uint8_t>(id[i]) : ' ');
 }
@@ -61,14 +59,28 @@ inline Bytes FmtBody(const Format& format, std::size_t extra_bytes = 0) {
   return body;
 }
 
-// Interleaved sample values stored at `bits` (8, 16, 24 or 32) per value.
+// Interleaved sample values stored at `bits` (16 or 24) per value.
 inline Bytes Pcm(const std::vector<std::int32_t>& values, int bits) {
   Bytes body;
-  for (std::int32_t value : values) {
+  for (const std::int32_t value : values) {
     const auto bits_of = static_cast<std::uint32_t>(value);
     for (int byte = 0; byte < bits / 8; ++byte) body.push_back(static_cast<std::uint8_t>(bits_of >> (8 * byte)));
   }
   return body;
+}
+
+// A decaying sawtooth with a little of everything: full scale, zero
+// crossings, both signs. Deterministic, so images built from it are too.
+inline Bytes Tone(int frames, int channels, int bits) {
+  std::vector<std::int32_t> values;
+  const std::int32_t full = bits == 24 ? 8388607 : 32767;
+  for (int i = 0; i < frames; ++i) {
+    for (int c = 0; c < channels; ++c) {
+      const std::int32_t ramp = ((i * (7 + c)) % 64) - 32;
+      values.push_back(i == frames / 3 ? full : i == frames / 3 + 1 ? -full - 1 : ramp * (full / 40) / (1 + i / 64));
+    }
+  }
+  return Pcm(values, bits);
 }
 
 struct CuePoint {
@@ -85,9 +97,7 @@ inline Bytes CueRecord(const CuePoint& cue) {
   PutU32(record, cue.id);
   PutU32(record, cue.position.value_or(cue.offset));
   PutId(record, cue.chunk);
-  PutU32(record, cue.chunk_start);
-  PutU32(record, cue.block_start);
-  PutU32(record, cue.offset);
+  for (const std::uint32_t value : {cue.chunk_start, cue.block_start, cue.offset}) PutU32(record, value);
   return record;
 }
 
@@ -107,44 +117,28 @@ struct Loop {
   std::uint32_t play_count = 0;
 };
 
-struct Sampler {
-  std::uint32_t manufacturer = 0;
-  std::uint32_t product = 0;
-  std::uint32_t sample_period = 22675;
-  std::uint32_t unity_note = 60;
-  std::uint32_t pitch_fraction = 0;
-  std::uint32_t smpte_format = 0;
-  std::uint32_t smpte_offset = 0;
-};
-
+// `header`: the seven sampler words before the loop count (manufacturer,
+// product, sample period, unity note, pitch fraction, SMPTE format and
+// offset); empty for a plain 44.1 kHz header on note 60.
 inline Bytes SmplBody(const std::vector<Loop>& loops, const Bytes& extra = {},
-                      const Sampler& sampler = {}, std::optional<std::uint32_t> loop_count = std::nullopt) {
-  Bytes body;
-  PutU32(body, sampler.manufacturer);
-  PutU32(body, sampler.product);
-  PutU32(body, sampler.sample_period);
-  PutU32(body, sampler.unity_note);
-  PutU32(body, sampler.pitch_fraction);
-  PutU32(body, sampler.smpte_format);
-  PutU32(body, sampler.smpte_offset);
-  PutU32(body, loop_count.value_or(static_cast<std::uint32_t>(loops.size())));
-  PutU32(body, static_cast<std::uint32_t>(extra.size()));
+                      std::vector<std::uint32_t> header = {},
+                      std::optional<std::uint32_t> loop_count = std::nullopt) {
+  if (header.empty()) header = {0, 0, 22675, 60, 0, 0, 0};
+  header.push_back(loop_count.value_or(static_cast<std::uint32_t>(loops.size())));
+  header.push_back(static_cast<std::uint32_t>(extra.size()));
   for (const Loop& loop : loops) {
-    PutU32(body, loop.id);
-    PutU32(body, loop.type);
-    PutU32(body, loop.start);
-    PutU32(body, loop.end);
-    PutU32(body, loop.fraction);
-    PutU32(body, loop.play_count);
+    header.insert(header.end(), {loop.id, loop.type, loop.start, loop.end, loop.fraction, loop.play_count});
   }
+  Bytes body;
+  for (const std::uint32_t word : header) PutU32(body, word);
   PutBytes(body, extra);
   return body;
 }
 
 // A chunk or sub-chunk: header, body, and a pad byte after an odd body.
 // `declared_size` replaces the size field (the body is written as given).
-inline Bytes Chunk(const std::string& id, const Bytes& body,
-                   std::optional<std::uint32_t> declared_size = std::nullopt, bool pad = true) {
+inline Bytes Chunk(const std::string& id, const Bytes& body, std::optional<std::uint32_t> declared_size = std::nullopt,
+                   bool pad = true) {
   Bytes out;
   PutId(out, id);
   PutU32(out, declared_size.value_or(static_cast<std::uint32_t>(body.size())));
@@ -154,8 +148,7 @@ inline Bytes Chunk(const std::string& id, const Bytes& body,
 }
 
 // `terminate` false leaves out the text's zero byte.
-inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std::string& text,
-                          bool terminate = true) {
+inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std::string& text, bool terminate = true) {
   Bytes body;
   body.reserve(4 + text.size() + 1);  // also keeps GCC 12's -Wstringop-overflow from a false alarm
   PutU32(body, cue_id);
@@ -165,16 +158,14 @@ inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std
 }
 inline Bytes Labl(std::uint32_t cue_id, const std::string& text) { return TextSubChunk("labl", cue_id, text); }
 inline Bytes Note(std::uint32_t cue_id, const std::string& text) { return TextSubChunk("note", cue_id, text); }
+// Country, language, dialect and code page are zero.
 inline Bytes Ltxt(std::uint32_t cue_id, std::uint32_t sample_length, const std::string& purpose = "rgn ",
                   const std::string& text = "") {
   Bytes body;
   PutU32(body, cue_id);
   PutU32(body, sample_length);
   PutId(body, purpose);
-  PutU16(body, 0);  // wCountry
-  PutU16(body, 0);  // wLanguage
-  PutU16(body, 0);  // wDialect
-  PutU16(body, 0);  // wCodePage
+  body.resize(body.size() + 8, 0);
   if (!text.empty()) {
     PutText(body, text);
     body.push_back(0);
@@ -191,48 +182,33 @@ inline Bytes ListBody(const std::string& type, std::initializer_list<Bytes> sub_
 
 class WaveBuilder {
  public:
+  using Size = std::optional<std::uint32_t>;  // a size or count field that need not match
+
+  // `riff` and `wave` replace the magic words, `riff_size` the RIFF size.
+  explicit WaveBuilder(std::string riff = "RIFF", std::string wave = "WAVE", Size riff_size = {})
+      : riff_(std::move(riff)), wave_(std::move(wave)), riff_size_(riff_size) {}
+
   // `pad` false writes an odd-sized fmt chunk without its pad byte, the way
   // the walk reads it (by its size alone).
   WaveBuilder& Fmt(const Format& format, std::size_t extra_bytes = 0, bool pad = true) {
-    return Add(Chunk("fmt ", FmtBody(format, extra_bytes), std::nullopt, pad));
+    return Add(Chunk("fmt ", FmtBody(format, extra_bytes), {}, pad));
   }
-  WaveBuilder& Data(const Bytes& body, std::optional<std::uint32_t> declared_size = std::nullopt) {
-    return Add(Chunk("data", body, declared_size));
+  WaveBuilder& Data(const Bytes& body, Size size = {}) { return Add(Chunk("data", body, size)); }
+  WaveBuilder& Cue(const std::vector<CuePoint>& cues, Size count = {}, Size size = {}) {
+    return Add(Chunk("cue ", CueBody(cues, count), size));
   }
-  WaveBuilder& Cue(const std::vector<CuePoint>& cues, std::optional<std::uint32_t> count = std::nullopt,
-                   std::optional<std::uint32_t> declared_size = std::nullopt) {
-    return Add(Chunk("cue ", CueBody(cues, count), declared_size));
+  WaveBuilder& Smpl(const std::vector<Loop>& loops, const Bytes& extra = {},
+                    const std::vector<std::uint32_t>& header = {}, Size loop_count = {}) {
+    return Add(Chunk("smpl", SmplBody(loops, extra, header, loop_count)));
   }
-  WaveBuilder& Smpl(const std::vector<Loop>& loops, const Bytes& extra = {}, const Sampler& sampler = {},
-                    std::optional<std::uint32_t> loop_count = std::nullopt,
-                    std::optional<std::uint32_t> declared_size = std::nullopt) {
-    return Add(Chunk("smpl", SmplBody(loops, extra, sampler, loop_count), declared_size));
+  WaveBuilder& Adtl(std::initializer_list<Bytes> sub_chunks) { return List("adtl", sub_chunks); }
+  WaveBuilder& List(const std::string& type, std::initializer_list<Bytes> sub_chunks) {
+    return Add(Chunk("LIST", ListBody(type, sub_chunks)));
   }
-  WaveBuilder& Adtl(std::initializer_list<Bytes> sub_chunks) {
-    return Add(Chunk("LIST", ListBody("adtl", sub_chunks)));
-  }
-  WaveBuilder& List(const std::string& type, std::initializer_list<Bytes> sub_chunks,
-                    std::optional<std::uint32_t> declared_size = std::nullopt) {
-    return Add(Chunk("LIST", ListBody(type, sub_chunks), declared_size));
-  }
-  WaveBuilder& Unknown(const std::string& id, const Bytes& body,
-                       std::optional<std::uint32_t> declared_size = std::nullopt) {
-    return Add(Chunk(id, body, declared_size));
-  }
-  // The offset in the built image at which the next chunk will start.
-  std::size_t Offset() const { return 12 + chunks_.size(); }
+  WaveBuilder& Unknown(const std::string& id, const Bytes& body, Size size = {}) { return Add(Chunk(id, body, size)); }
   // Any bytes: a chunk made with Chunk(), or deliberately broken ones.
   WaveBuilder& Add(const Bytes& bytes) {
     PutBytes(chunks_, bytes);
-    return *this;
-  }
-  WaveBuilder& RiffSize(std::uint32_t size) {
-    riff_size_ = size;
-    return *this;
-  }
-  WaveBuilder& Magic(const std::string& riff, const std::string& wave) {
-    riff_ = riff;
-    wave_ = wave;
     return *this;
   }
 
@@ -247,9 +223,8 @@ class WaveBuilder {
 
  private:
   Bytes chunks_;
-  std::optional<std::uint32_t> riff_size_;
-  std::string riff_ = "RIFF";
-  std::string wave_ = "WAVE";
+  std::string riff_, wave_;
+  Size riff_size_;
 };
 
 // The first `length` bytes of an image (a file cut off while written).
@@ -257,10 +232,28 @@ inline Bytes Truncated(const Bytes& image, std::size_t length) {
   return Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min(length, image.size())));
 }
 
-// A copy of an image with the u32 at `offset` replaced.
-inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value) {
-  for (int byte = 0; byte < 4; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
+// A copy of an image with the u32 (u16) at `offset` replaced.
+inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value, int width = 4) {
+  for (int byte = 0; byte < width; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
   return image;
+}
+inline Bytes WithU16(Bytes image, std::size_t offset, std::uint16_t value) {
+  return WithU32(std::move(image), offset, value, 2);
+}
+
+// 24-bit stereo with every chunk kind the program knows: an odd unknown
+// chunk, cue points (one beyond the stored ids), a loop with sampler data,
+// an adtl list with each sub-chunk kind and an INFO list.
+inline Bytes RichPipe() {
+  return WaveBuilder()
+      .Fmt({.channels = 2, .bits = 24})
+      .Unknown("fact", {1, 2, 3, 4, 5})
+      .Data(Tone(40, 2, 24))
+      .Cue({{.id = 1, .offset = 3}, {.id = 2, .offset = 30}, {.id = 150, .offset = 39}})
+      .Smpl({{.id = 7, .start = 5, .end = 20, .fraction = 1, .play_count = 2}}, {9, 8, 7})
+      .Adtl({Labl(1, "attack"), Note(2, "rel"), Ltxt(2, 10, "rgn ", "x"), Chunk("file", {1, 2, 3})})
+      .List("INFO", {Chunk("ICMT", {'h', 'i', 0})})
+      .Build();
 }
 
 }  // namespace zelvanor::testing

@@ -19,53 +19,38 @@
 namespace zelvanor::testing {
 namespace {
 
-struct GuardPipe {
-  std::string name;
-  Bytes bytes;
-  bool looped = true;  // has a sustain loop, so the cut applies; else the dummy loop does
-};
-
-Bytes Synthesized(int note, int bits, int channels, double seconds, std::uint32_t seed, bool looped) {
-  return examples::SynthesizePipe({.note = note, .bits = bits, .channels = channels, .seconds = seconds,
-                                   .seed = seed, .sustain_loop = looped})
-      .bytes;
-}
-
 // A full-scale square wave (a different period per channel): every kernel
 // overshoots at its edges, so the saturation is exercised on every edge.
 Bytes SquareWave(int bits, int channels, int frames) {
   const std::int32_t high = bits == 24 ? 8388607 : 32767;
   std::vector<std::int32_t> values;
-  for (int i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) values.push_back((i / (5 + 2 * c)) % 2 == 0 ? high : -high - 1);
-  }
+  for (int i = 0; i < frames * channels; ++i) values.push_back((i / channels / (5 + 2 * (i % channels))) % 2 ? -high - 1 : high);
   return Pcm(values, bits);
 }
 
-std::vector<GuardPipe> GuardPipes() {
+TEST(OutputFingerprintTest, EveryGuardPipeKeepsItsRecordedBytes) {
+  const auto synthesized = [](int note, int bits, int channels, double seconds, std::uint32_t seed, bool looped) {
+    return examples::SynthesizePipe({note, bits, channels, seconds, 44100, seed, looped}).bytes;
+  };
   // Loop 500-999 and release at 2600: frames 1009 to 2589 may be cut. The
   // body ends in a partial frame (one stray byte), which is left out.
-  Bytes square = SquareWave(16, 2, 3000);
-  square.push_back(0x7f);
-  return {
-      {"s16x2", Synthesized(36, 16, 2, 0.15, 11, true)},
-      {"s24x1", Synthesized(81, 24, 1, 0.15, 12, true)},
-      {"s16x4", Synthesized(60, 16, 4, 0.12, 13, true)},
-      {"s24x2-noloop", Synthesized(50, 24, 2, 0.1, 14, false), false},
-      {"s16x1-noloop", Synthesized(95, 16, 1, 0.1, 15, false), false},
-      {"square16x2", WaveBuilder()
-                         .Fmt({.channels = 2, .bits = 16})
-                         .Data(square)
-                         .Cue({{.id = 1, .offset = 500}, {.id = 2, .offset = 2600}})
-                         .Smpl({{.id = 1, .start = 500, .end = 999}})
-                         .Build()},
+  const Bytes square = Cat({SquareWave(16, 2, 3000), {0x7f}});
+  const struct {
+    std::string name;
+    Bytes bytes;
+    bool looped;  // the cut applies; else the dummy loop does
+  } pipes[] = {
+      {"s16x2", synthesized(36, 16, 2, 0.15, 11, true), true},
+      {"s24x1", synthesized(81, 24, 1, 0.15, 12, true), true},
+      {"s16x4", synthesized(60, 16, 4, 0.12, 13, true), true},
+      {"s24x2-noloop", synthesized(50, 24, 2, 0.1, 14, false), false},
+      {"s16x1-noloop", synthesized(95, 16, 1, 0.1, 15, false), false},
+      {"square16x2", WaveBuilder().Fmt({.channels = 2}).Data(square).Cue({{.id = 1, .offset = 500}, {.id = 2,
+           .offset = 2600}}).Smpl({{.id = 1, .start = 500, .end = 999}}).Build(), true},
       // An odd frame count of 24-bit values: odd chunk sizes and pad bytes.
       {"square24x3-noloop", WaveBuilder().Fmt({.channels = 3, .bits = 24}).Data(SquareWave(24, 3, 2001)).Build(),
        false},
   };
-}
-
-TEST(OutputFingerprintTest, EveryGuardPipeKeepsItsRecordedBytes) {
   const std::map<std::string, std::string> recorded = {
       {"s16x2", "fe047d6017837f34"},        {"s24x1", "4181527cbd996402"},
       {"s16x4", "473fc8b5e3994cb7"},        {"s24x2-noloop", "d774536cbd70344f"},
@@ -73,7 +58,7 @@ TEST(OutputFingerprintTest, EveryGuardPipeKeepsItsRecordedBytes) {
       {"square24x3-noloop", "b956511166c90d4f"}, {"V=5 texts", "7c664f61eececdea"},
   };
   std::map<std::string, std::string> cases;  // per pipe: one line per output
-  for (const GuardPipe& pipe : GuardPipes()) {
+  for (const auto& pipe : pipes) {
     // A looped pipe is retuned with the cut (the default) and without it
     // (U); a pipe without a loop as it is and with a dummy loop (L=).
     for (const bool variant : {false, true}) {
@@ -93,9 +78,7 @@ TEST(OutputFingerprintTest, EveryGuardPipeKeepsItsRecordedBytes) {
     cases["V=5 texts"] += pipe.name + " " + Digest(RetuneImage(pipe.bytes, 0.73, verbose).output) + "\n";
   }
   for (const auto& [name, lines] : cases) {
-    const auto found = recorded.find(name);
-    EXPECT_EQ(Digest(lines), found == recorded.end() ? "" : found->second) << name << ", output by output:\n"
-                                                                            << lines;
+    EXPECT_EQ(Digest(lines), recorded.at(name)) << name << ", output by output:\n" << lines;
   }
 }
 

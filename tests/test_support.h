@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <span>
@@ -29,15 +29,14 @@ namespace zelvanor::testing {
 
 class ExactBuffer {
  public:
-  explicit ExactBuffer(const Bytes& bytes)
-      : size_(bytes.size()), bytes_(std::make_unique<std::uint8_t[]>(bytes.size())) {
-    if (size_ > 0) std::memcpy(bytes_.get(), bytes.data(), size_);
+  explicit ExactBuffer(const Bytes& bytes) : block_(new std::uint8_t[bytes.size()]), size_(bytes.size()) {
+    std::copy(bytes.begin(), bytes.end(), block_.get());
   }
-  std::span<const std::uint8_t> span() const { return {bytes_.get(), size_}; }
+  std::span<const std::uint8_t> span() const { return {block_.get(), size_}; }
 
  private:
+  std::unique_ptr<std::uint8_t[]> block_;
   std::size_t size_;
-  std::unique_ptr<std::uint8_t[]> bytes_;
 };
 
 inline Settings Verbose(int verbosity) {
@@ -117,7 +116,6 @@ struct ChunkView {
   std::string id;
   std::uint32_t size = 0;
   Bytes stored;  // body and pad byte
-  Bytes whole() const { return Chunk(id, stored, size, false); }
 };
 
 inline std::vector<ChunkView> ChunksOf(const Bytes& file) {
@@ -132,24 +130,14 @@ inline std::vector<ChunkView> ChunksOf(const Bytes& file) {
   return chunks;
 }
 
-// A chunk as written, header first; empty when the file has no such chunk.
-inline Bytes ChunkOf(const Bytes& file, const std::string& id, int nth = 0) {
-  for (const ChunkView& chunk : ChunksOf(file)) {
-    if (chunk.id == id && nth-- == 0) return chunk.whole();
-  }
-  return {};
-}
-
 // 64-bit FNV-1a, as hex: a recorded digest of a long text or many bytes.
-inline std::string Digest(std::span<const std::uint8_t> bytes) {
+template <class Sequence>
+std::string Digest(const Sequence& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3u;
+  for (const auto byte : bytes) hash = (hash ^ static_cast<std::uint8_t>(byte)) * 0x100000001b3u;
   char text[17];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
   return text;
-}
-inline std::string Digest(const std::string& text) {
-  return Digest({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 }  // namespace zelvanor::testing

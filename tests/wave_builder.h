@@ -24,20 +24,24 @@
 namespace zelvanor::testing {
 
 using Bytes = std::vector<std::uint8_t>;
+using Size = std::optional<std::uint32_t>;  // a size or count field that need not match
 
 inline void PutU32(Bytes& out, std::uint32_t value, int width = 4) {
   for (int shift = 0; shift < 8 * width; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 inline void PutU16(Bytes& out, std::uint32_t value) { PutU32(out, value, 2); }
-inline void PutId(Bytes& out, const std::string& id) {
-  for (std::size_t i = 0; i < 4; ++i) out.push_back(i < id.size() ? static_cast<std::uint8_t>(id[i]) : ' ');
-}
 inline void PutBytes(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) PutBytes(out, part);
+  return out;
+}
 // Character by character: GCC 12 at -O3 misreads a ranged insert from a
 // string into a vector it has just grown (-Wstringop-overflow).
 inline void PutText(Bytes& out, const std::string& text) {
   for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
 }
+inline void PutId(Bytes& out, const std::string& id) { PutText(out, (id + "    ").substr(0, 4)); }
 
 struct Format {
   std::uint16_t format_tag = 1;
@@ -47,14 +51,13 @@ struct Format {
 };
 
 inline Bytes FmtBody(const Format& format, std::size_t extra_bytes = 0) {
-  Bytes body;
   const std::uint32_t block = static_cast<std::uint32_t>(format.channels * (format.bits / 8));
-  PutU16(body, format.format_tag);
-  PutU16(body, format.channels);
-  PutU32(body, format.rate);
-  PutU32(body, format.rate * block);
-  PutU16(body, block);
-  PutU16(body, format.bits);
+  Bytes body;
+  for (const auto& [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
+           {format.format_tag, 2}, {format.channels, 2}, {format.rate, 4}, {format.rate * block, 4}, {block, 2},
+           {format.bits, 2}}) {
+    PutU32(body, value, width);
+  }
   body.resize(body.size() + extra_bytes, 0);
   return body;
 }
@@ -62,10 +65,7 @@ inline Bytes FmtBody(const Format& format, std::size_t extra_bytes = 0) {
 // Interleaved sample values stored at `bits` (16 or 24) per value.
 inline Bytes Pcm(const std::vector<std::int32_t>& values, int bits) {
   Bytes body;
-  for (const std::int32_t value : values) {
-    const auto bits_of = static_cast<std::uint32_t>(value);
-    for (int byte = 0; byte < bits / 8; ++byte) body.push_back(static_cast<std::uint8_t>(bits_of >> (8 * byte)));
-  }
+  for (const std::int32_t value : values) PutU32(body, static_cast<std::uint32_t>(value), bits / 8);
   return body;
 }
 
@@ -85,7 +85,7 @@ inline Bytes Tone(int frames, int channels, int bits) {
 
 struct CuePoint {
   std::uint32_t id = 0;
-  std::optional<std::uint32_t> position{};  // defaults to the offset
+  Size position{};  // defaults to the offset
   std::uint32_t offset = 0;
   std::string chunk = "data";
   std::uint32_t chunk_start = 0;
@@ -101,7 +101,7 @@ inline Bytes CueRecord(const CuePoint& cue) {
   return record;
 }
 
-inline Bytes CueBody(const std::vector<CuePoint>& cues, std::optional<std::uint32_t> count = std::nullopt) {
+inline Bytes CueBody(const std::vector<CuePoint>& cues, Size count = {}) {
   Bytes body;
   PutU32(body, count.value_or(static_cast<std::uint32_t>(cues.size())));
   for (const CuePoint& cue : cues) PutBytes(body, CueRecord(cue));
@@ -109,26 +109,18 @@ inline Bytes CueBody(const std::vector<CuePoint>& cues, std::optional<std::uint3
 }
 
 struct Loop {
-  std::uint32_t id = 0;
-  std::uint32_t type = 0;
-  std::uint32_t start = 0;
-  std::uint32_t end = 0;
-  std::uint32_t fraction = 0;
-  std::uint32_t play_count = 0;
+  std::uint32_t id = 0, type = 0, start = 0, end = 0, fraction = 0, play_count = 0;
 };
 
 // `header`: the seven sampler words before the loop count (manufacturer,
 // product, sample period, unity note, pitch fraction, SMPTE format and
 // offset); empty for a plain 44.1 kHz header on note 60.
-inline Bytes SmplBody(const std::vector<Loop>& loops, const Bytes& extra = {},
-                      std::vector<std::uint32_t> header = {},
-                      std::optional<std::uint32_t> loop_count = std::nullopt) {
+inline Bytes SmplBody(const std::vector<Loop>& loops, const Bytes& extra = {}, std::vector<std::uint32_t> header = {},
+                      Size loop_count = {}) {
   if (header.empty()) header = {0, 0, 22675, 60, 0, 0, 0};
   header.push_back(loop_count.value_or(static_cast<std::uint32_t>(loops.size())));
   header.push_back(static_cast<std::uint32_t>(extra.size()));
-  for (const Loop& loop : loops) {
-    header.insert(header.end(), {loop.id, loop.type, loop.start, loop.end, loop.fraction, loop.play_count});
-  }
+  for (const Loop& l : loops) header.insert(header.end(), {l.id, l.type, l.start, l.end, l.fraction, l.play_count});
   Bytes body;
   for (const std::uint32_t word : header) PutU32(body, word);
   PutBytes(body, extra);
@@ -137,8 +129,7 @@ inline Bytes SmplBody(const std::vector<Loop>& loops, const Bytes& extra = {},
 
 // A chunk or sub-chunk: header, body, and a pad byte after an odd body.
 // `declared_size` replaces the size field (the body is written as given).
-inline Bytes Chunk(const std::string& id, const Bytes& body, std::optional<std::uint32_t> declared_size = std::nullopt,
-                   bool pad = true) {
+inline Bytes Chunk(const std::string& id, const Bytes& body, Size declared_size = {}, bool pad = true) {
   Bytes out;
   PutId(out, id);
   PutU32(out, declared_size.value_or(static_cast<std::uint32_t>(body.size())));
@@ -166,10 +157,7 @@ inline Bytes Ltxt(std::uint32_t cue_id, std::uint32_t sample_length, const std::
   PutU32(body, sample_length);
   PutId(body, purpose);
   body.resize(body.size() + 8, 0);
-  if (!text.empty()) {
-    PutText(body, text);
-    body.push_back(0);
-  }
+  if (!text.empty()) PutText(body, text + '\0');
   return Chunk("ltxt", body);
 }
 
@@ -182,8 +170,6 @@ inline Bytes ListBody(const std::string& type, std::initializer_list<Bytes> sub_
 
 class WaveBuilder {
  public:
-  using Size = std::optional<std::uint32_t>;  // a size or count field that need not match
-
   // `riff` and `wave` replace the magic words, `riff_size` the RIFF size.
   explicit WaveBuilder(std::string riff = "RIFF", std::string wave = "WAVE", Size riff_size = {})
       : riff_(std::move(riff)), wave_(std::move(wave)), riff_size_(riff_size) {}
@@ -213,12 +199,10 @@ class WaveBuilder {
   }
 
   Bytes Build() const {
-    Bytes out;
-    PutId(out, riff_);
-    PutU32(out, riff_size_.value_or(static_cast<std::uint32_t>(chunks_.size() + 4)));
-    PutId(out, wave_);
-    PutBytes(out, chunks_);
-    return out;
+    Bytes body;
+    PutId(body, wave_);
+    PutBytes(body, chunks_);
+    return Chunk(riff_, body, riff_size_, false);
   }
 
  private:
@@ -237,9 +221,7 @@ inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value, int w
   for (int byte = 0; byte < width; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
   return image;
 }
-inline Bytes WithU16(Bytes image, std::size_t offset, std::uint16_t value) {
-  return WithU32(std::move(image), offset, value, 2);
-}
+inline Bytes WithU16(Bytes image, std::size_t offset, std::uint16_t value) { return WithU32(image, offset, value, 2); }
 
 // 24-bit stereo with every chunk kind the program knows: an odd unknown
 // chunk, cue points (one beyond the stored ids), a loop with sampler data,

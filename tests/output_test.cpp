@@ -160,17 +160,12 @@ TEST(WriteRetunedWave, EachChunkKind) {
   }
 }
 
-TEST(WriteRetunedWave, AnnouncementByVerbosityAndTheDummyLoopReadBack) {
-  EXPECT_EQ(RetuneImage(Pipe(10), 2.0, Verbose(0)).output, "");
-  EXPECT_EQ(RetuneImage(Pipe(10), 2.0, Verbose(-1)).output, "Tune in/pipe.wav to out/pipe.wav by factor 2.000000\n");
-  EXPECT_EQ(RetuneImage(Pipe(10), 2.0, Verbose(4)).output,
-            "\n********* Generate new file out/pipe.wav tuning by factor 2.000000 *****\n"
-            "data chunk 5 Samples, 0.000113 Seconds\n");
-  // The dummy loop is the sustain loop, its second cue point the release.
+// Read back, the dummy loop is the sustain loop, its second cue point the
+// release.
+TEST(WriteRetunedWave, TheDummyLoopReadBack) {
   const Outcome again = AnalyseImage(RetuneImage(Pipe(1000), 1.0, {.verbosity = 0, .dummy_loop_length = 500}).bytes);
   ASSERT_TRUE(again.analysis);
-  EXPECT_EQ(again.analysis->loop_end, 1499u);
-  EXPECT_EQ(again.analysis->release_start, 1500u);
+  EXPECT_EQ(std::pair(again.analysis->loop_end, again.analysis->release_start), std::pair(1499u, 1500u));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The resampler: the kernels' arithmetic, the block kernels and the walk's
-// shortcut against their reference forms, and the data chunk's edges. (The
-// fingerprint test holds every byte of realistic and full-scale outputs.)
+// The resampler: the kernels' arithmetic, the walk's shortcut against the
+// step-by-step walk, and the data chunk's edges. The fingerprint test holds
+// every byte of realistic and full-scale outputs, the block kernels' too.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,10 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
 #include "output/resample_data_chunk.h"
-#include "output/sample_saturation.h"
 #include "output/source_walk.h"
 #include "test_support.h"
 #include "wave/sample_access.h"
@@ -51,48 +49,6 @@ TEST(InterpolationKernelsTest, WorkedValues) {
   for (const auto& [quality, w, r, expected] : rows) {
     EXPECT_EQ(Interpolate(quality, w, r), expected)
         << "Q=" << quality << " " << w.previous << " " << w.current << " " << w.next << " " << w.after_next << " " << r;
-  }
-}
-
-// The block kernels give the per-value results saturated: on random values
-// (an odd count, so the vector loops' tails are covered), on every
-// full-scale combination up to the largest block position, and on a block
-// with a position outside that range, which goes the per-value way.
-TEST(BlockKernelsTest, GiveThePerValueResultsSaturated) {
-  using Block = void (*)(const BlockTaps&, const double*, int, int, std::int32_t*);
-  const Block blocks[] = {&InterpolateLinearBlock, &InterpolateQuadraticBlock, &InterpolateHyperbolicBlock};
-  std::mt19937 random(42);
-  for (const int width : {2, 3}) {
-    const std::int32_t high = width == 3 ? 8388607 : 32767;
-    std::uniform_int_distribution<std::int32_t> value(-high - 1, high);
-    std::vector<std::int32_t> taps[4];
-    std::vector<double> positions;
-    const auto add = [&](std::vector<std::int32_t> window, double r) {
-      for (int tap = 0; tap < 4; ++tap) taps[tap].push_back(window[tap]);
-      positions.push_back(r);
-    };
-    for (int k = 0; k < 5000; ++k) add({value(random), value(random), value(random), value(random)}, (k % 97 + 1) / 97.0);
-    const std::int32_t levels[] = {-high - 1, -high, -1, 0, 1, high - 1, high};
-    for (const std::int32_t a : levels)
-      for (const std::int32_t b : levels)
-        for (const std::int32_t c : levels)
-          for (const std::int32_t d : levels)
-            for (const double r : {0.0, 1e-12, 0.1, 0.5, 0.999999, 1.0, 2.5, 4.03, kBlockMaxPosition}) add({a, b, c, d}, r);
-    const std::size_t in_range = positions.size();
-    for (int k = 0; k < 41; ++k) add({high, -high, high, -high}, k == 17 ? 60.0 : k == 40 ? -0.5 : 0.25 + 0.01 * k);
-    for (int quality = 0; quality < 3; ++quality) {
-      for (const auto& [first, end] : {std::pair<std::size_t, std::size_t>{0, in_range}, {in_range, positions.size()}}) {
-        std::vector<std::int32_t> got(end - first, 0x5A5A5A5A);
-        blocks[quality]({&taps[0][first], &taps[1][first], &taps[2][first], &taps[3][first]}, &positions[first],
-                        static_cast<int>(end - first), width, got.data());
-        for (std::size_t i = first; i < end; ++i) {
-          const KernelWindow w{taps[0][i], taps[1][i], taps[2][i], taps[3][i]};
-          ASSERT_EQ(got[i - first], SaturateToWidth(Interpolate(quality, w, positions[i]), width))
-              << "Q=" << quality << ": " << w.previous << " " << w.current << " " << w.next << " " << w.after_next
-              << " " << positions[i];
-        }
-      }
-    }
   }
 }
 

@@ -17,12 +17,9 @@
 #include <vector>
 
 #include "common/run_error.h"
-#include "common/settings.h"
-#include "output/byte_sink.h"
 #include "output/write_retuned_wave.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_analysis.h"
-#include "wave/source_analysis.h"
 #include "wave_builder.h"
 
 namespace zelvanor::testing {
@@ -39,11 +36,7 @@ class ExactBuffer {
   std::size_t size_;
 };
 
-inline Settings Verbose(int verbosity) {
-  Settings settings;
-  settings.verbosity = verbosity;
-  return settings;
-}
+inline Settings Verbose(int verbosity) { return {.verbosity = verbosity}; }
 
 // The analysis a 16-bit or 24-bit source with its fmt body at offset 20
 // would have: for the output stage run without one.

@@ -200,7 +200,8 @@ TEST(AnalysisTest, FrameDumps) {
   // characters) or its id, then the loop's end, then the very end.
   const Bytes cued = WaveBuilder().Fmt({.channels = 2}).Data(StereoFrames(8))
       .Cue({{.id = 9, .offset = 3}, {.id = 2, .offset = 40}, {.id = 150, .offset = 1}, {.id = 4, .offset = 50}})
-      .Smpl({{.id = 1, .start = 1, .end = 6}}).Adtl({Labl(2, "Attack"), Labl(7, "no cue"), Labl(9, std::string(120, 'L'))})
+      .Smpl({{.id = 1, .start = 1, .end = 6}})
+      .Adtl({Labl(2, "Attack"), Labl(7, "no cue"), Labl(9, std::string(120, 'L'))})
       .Build();
   EXPECT_EQ(AnalyseImage(cued, Verbose(4)).output.find("====="), std::string::npos);
   const std::string dumps = AnalyseImage(cued, Verbose(5)).output;

@@ -24,7 +24,9 @@ namespace {
 Bytes SquareWave(int bits, int channels, int frames) {
   const std::int32_t high = bits == 24 ? 8388607 : 32767;
   std::vector<std::int32_t> values;
-  for (int i = 0; i < frames * channels; ++i) values.push_back((i / channels / (5 + 2 * (i % channels))) % 2 ? -high - 1 : high);
+  for (int i = 0; i < frames * channels; ++i) {
+    values.push_back((i / channels / (5 + 2 * (i % channels))) % 2 ? -high - 1 : high);
+  }
   return Pcm(values, bits);
 }
 

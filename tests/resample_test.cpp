@@ -42,7 +42,8 @@ TEST(InterpolationKernelsTest, WorkedValues) {
       {1, {30000, 32700, 32767, 0}, 0.5, 33063}, {1, {-30000, -32700, -32767, 0}, 0.5, -33062},
       // The higher kernels take the position as a float (in double these
       // come out one lower); the linear one keeps the double.
-      {2, {0, 0, 3209517, 3209517}, 0.1, 282438}, {1, {0, 0, 373009, 0}, 0.1, 20516}, {0, {0, 0, 8000000, 0}, 0.1, 800000},
+      {2, {0, 0, 3209517, 3209517}, 0.1, 282438}, {1, {0, 0, 373009, 0}, 0.1, 20516},
+      {0, {0, 0, 8000000, 0}, 0.1, 800000},
       // x2 = x1, the stand-in at the end of the audio, goes into the full cubic.
       {2, {100, 200, 260, 260}, 0.75, 250}, {2, {100, 200, 260, 240}, 0.75, 251},
   };
@@ -61,7 +62,8 @@ TEST(SourceWalkTest, ShortcutGivesTheStepByStepWalk) {
         std::max<std::int64_t>(ScalePosition(static_cast<std::uint32_t>(frames) - cut.length(), factor) - 2, 0));
     std::vector<std::tuple<double, std::int64_t, std::int64_t, std::int64_t, std::int64_t>> steps;
     while (steps.size() < outputs) {
-      const std::int64_t regular = shortcut ? source.RegularFrames(std::min<std::size_t>(outputs - steps.size(), 300)) : 0;
+      const std::size_t left = std::min<std::size_t>(outputs - steps.size(), 300);
+      const std::int64_t regular = shortcut ? source.RegularFrames(static_cast<std::int64_t>(left)) : 0;
       source.AdvanceRegular(regular, [&](std::int64_t, double r, std::int64_t at) {
         steps.emplace_back(r, at - 4, at, at + 4, at + 8);
       });
@@ -122,7 +124,8 @@ TEST(ResampleDataChunkTest, FramesAtTheEdges) {
     std::string text = "";
     int dummy_loop = 0;
   } rows[] = {
-      {"factor 1 repeats the second-to-last frame", Pcm(Ramp(6, 300, 2), 16), 16, 2, 0, 1, {0, 300, 600, 900, 1200, 1200}},
+      {"factor 1 repeats the second-to-last frame", Pcm(Ramp(6, 300, 2), 16), 16, 2, 0, 1,
+       {0, 300, 600, 900, 1200, 1200}},
       {"where the signal falls, linear lands one above", Pcm({100, 90, 80, 70}, 16), 16, 1, 0, 1, {100, 91, 81, 80}},
       {"the last frame copies the one before its position", Pcm(Ramp(11, 100), 24), 24, 1, 2, 1.5,
        {0, 150, 300, 450, 600, 750, 800}},
@@ -130,7 +133,8 @@ TEST(ResampleDataChunkTest, FramesAtTheEdges) {
       {"one frame", Pcm({11, 12}, 16), 16, 2, 2, 1.0, {11}},
       {"no frame", Pcm({11, 12}, 16), 16, 2, 2, 2.5, {}},
       {"silence alone", {}, 16, 1, 2, 1.0, std::vector<std::int32_t>(10, 0), "", 10},
-      {"one frame stretched stands in for its neighbours", Pcm({-400}, 16), 16, 1, 2, 0.2, {-400, -399, -399, -399, -400}},
+      {"one frame stretched stands in for its neighbours", Pcm({-400}, 16), 16, 1, 2, 0.2,
+       {-400, -399, -399, -399, -400}},
       {"overshoot saturated", Pcm({30000, 32700, 32767, 32767}, 16), 16, 1, 1, 1.5, {30000, 32767, 32767}},
       {"24-bit overshoot", Pcm({30000 << 8, 32700 << 8, 32767 << 8, 32767 << 8}, 24), 24, 1, 1, 1.5,
        {30000 << 8, 8388607, 32767 << 8}},

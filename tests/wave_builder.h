@@ -1,15 +1,8 @@
 // Builds WAVE images chunk by chunk, in any order and with any sizes, so
-// that a test states its file in a few lines:
-//
-//   auto image = WaveBuilder()
-//                    .Fmt(Format{.channels = 2, .bits = 16})
-//                    .Data(Pcm({1, 2, 3, 4}, 16))
-//                    .Cue({{.id = 1, .offset = 10}})
-//                    .Build();
-//
-// Broken files are stated the same way: every chunk method takes a size
-// field that need not match its body, counts can be overridden, and
-// Truncated() and WithU32() cut or patch a built image.
+// that a test states its file in a line or two:
+//   WaveBuilder().Fmt({.channels = 2}).Data(Pcm({1, 2, 3, 4}, 16)).Cue({{.id = 1, .offset = 10}}).Build()
+// Broken files are stated the same way: size and count fields need not
+// match, and Truncated() and WithU32() cut or patch a built image.
 #pragma once
 
 #include <algorithm>
@@ -145,14 +138,12 @@ inline Bytes TextSubChunk(const std::string& id, std::uint32_t cue_id, const std
 }
 inline Bytes Labl(std::uint32_t cue_id, const std::string& text) { return TextSubChunk("labl", cue_id, text); }
 inline Bytes Note(std::uint32_t cue_id, const std::string& text) { return TextSubChunk("note", cue_id, text); }
-// Country, language, dialect and code page are zero.
 inline Bytes Ltxt(std::uint32_t cue_id, std::uint32_t sample_length, const std::string& purpose = "rgn ",
                   const std::string& text = "") {
   Bytes body;
-  PutU32(body, cue_id);
-  PutU32(body, sample_length);
+  for (const std::uint32_t value : {cue_id, sample_length}) PutU32(body, value);
   PutId(body, purpose);
-  body.resize(body.size() + 8, 0);
+  body.resize(body.size() + 8, 0);  // country, language, dialect and code page
   if (!text.empty()) PutText(body, text + '\0');
   return Chunk("ltxt", body);
 }
@@ -160,8 +151,7 @@ inline Bytes Ltxt(std::uint32_t cue_id, std::uint32_t sample_length, const std::
 inline Bytes ListBody(const std::string& type, std::initializer_list<Bytes> sub_chunks) {
   Bytes body;
   PutId(body, type);
-  for (const Bytes& sub : sub_chunks) PutBytes(body, sub);
-  return body;
+  return Cat({body, Cat(sub_chunks)});
 }
 
 class WaveBuilder {

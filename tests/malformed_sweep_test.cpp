@@ -26,8 +26,8 @@ std::vector<std::pair<std::string, Bytes>> Variants() {
     variants.emplace_back("cut at " + std::to_string(length), Truncated(rich, length));
   }
   for (std::size_t at = 4; at + 4 <= rich.size(); at += 2) {
-    const std::uint32_t original = LoadU32le(&rich[at]);
-    for (const std::uint32_t value : {0u, 7u, 0xFFFFFFFFu, original + 1}) {
+    const std::uint32_t stored = LoadU32le(&rich[at]);
+    for (const std::uint32_t value : {0u, 7u, 0xFFFFFFFFu, stored + 1}) {
       variants.emplace_back(std::to_string(at) + " = " + std::to_string(value), WithU32(rich, at, value));
     }
   }

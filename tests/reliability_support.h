@@ -1,7 +1,6 @@
 // Shared pieces of the reliability tests: the real file loop run in-process
 // (exit code and console output as main would show them), temporaries
-// looked for, and the built program started with a prepared child process
-// (resource limits, signal dispositions) or interrupted while it runs.
+// looked for, and a file-size limit for a spawned program (a full disk).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,18 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "common/run_error.h"
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
-#include "common/run_error.h"
 #include "run_program.h"
-#include "wave_builder.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace zelvanor::testing {
@@ -70,43 +65,16 @@ inline std::vector<std::string> TemporariesIn(const std::filesystem::path& direc
 }
 
 #ifndef _WIN32
-
-// The built program, started with its standard output thrown away and
-// `prepare` run in the child before exec (limits, signal dispositions).
-// SIGINT, SIGTERM and SIGHUP get their default action in the child, as under a
-// terminal: a test runner started in the background may have them ignored,
-// and an ignored signal stays ignored across exec.
-inline pid_t StartZelvanor(const std::vector<std::string>& arguments, const std::filesystem::path& working_directory,
-                           void (*prepare)() = nullptr) {
-  std::vector<std::string> words{ZELVANOR_EXECUTABLE};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const std::string directory = working_directory.string();
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGHUP, SIG_DFL);
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (::chdir(directory.c_str()) != 0 || null < 0 || ::dup2(null, STDOUT_FILENO) < 0) ::_exit(126);
-    if (prepare != nullptr) prepare();
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  return child;
+// For a spawned program (the `prepare` of RunZelvanor or StartProgram): a
+// file-size limit of kKiB KiB, so that a write past it fails as on a full
+// disk. With kIgnoreSigxfsz the write fails with EFBIG instead of the
+// signal ending the process.
+template <unsigned kKiB, bool kIgnoreSigxfsz = true>
+void LimitFileSize() {
+  const struct rlimit limit {rlim_t{kKiB} * 1024, rlim_t{kKiB} * 1024};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (kIgnoreSigxfsz) ::signal(SIGXFSZ, SIG_IGN);
 }
-
-// Exit code, or 128 + the signal that ended the process (as a shell says).
-inline int WaitForExit(pid_t child) {
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-#endif  // !_WIN32
+#endif
 
 }  // namespace zelvanor::testing

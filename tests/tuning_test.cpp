@@ -1,0 +1,239 @@
+// Temperaments: the list read as Windows text-mode files are, a request
+// found by its whole name, each note guessed from a file name, the factor
+// between two temperaments, and the tuning page byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "common/console.h"
+#include "run_program.h"
+#include "tuning/note_name_guess.h"
+#include "tuning/temperament_list.h"
+#include "tuning/temperament_list_file.h"
+#include "tuning/tuning_factor.h"
+#include "tuning/tuning_page.h"
+
+namespace zelvanor::testing {
+namespace {
+
+// "" when `action` returns, else "CODE: MESSAGE" of the RunError that ends the run.
+template <typename Action>
+std::string Ending(Action&& action) {
+  try {
+    action();
+  } catch (const RunError& error) {
+    return zelvanor::Format("%d: %s", error.exit_code(), error.message().c_str());
+  }
+  return "";
+}
+
+// "NAME|CENTS|OFFSET" of the temperament `request` finds in `list`.
+std::string Loaded(const std::string& list, const std::string& request) {
+  ScratchDirectory dir;
+  const CurrentDirectory here(dir.path());
+  WriteFile("ZELVANOR.INI", list);
+  std::string found;
+  const std::string ended = Ending([&] {
+    const Temperament loaded = LoadTemperament(TemperamentSlot::kTarget, request, "bin/zelvanor", Settings{.verbosity = 0});
+    found = loaded.name + "|";
+    for (const double cents : loaded.cents) found += zelvanor::Format("%g ", cents);
+    found.back() = '|';
+    found += zelvanor::Format("%g", loaded.offset);
+  });
+  return ended + found;
+}
+
+TEST(Tuning, ListRequests) {
+  const std::string example =
+      "[Temperaments]\nExample 0 90 196 294 392 498 588 698 792 894 996 1090\n\tFor the tests.\nTemp 5\n";
+  const std::string lookalikes = "example 1\nExample2 2\nExampl 3\nExample 4\nExample 5\n";
+  const std::string headings = "[Example 1]\n\n Example 2\n\tExample 3\n\r\nExample 4\n\tdescribed\n\n[Example 5]\n";
+  const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e2 -0 1.2.3 4-5\nExponent 1e2\nThree 1 2 3\n";
+  const std::string pieces = "Long 1 2 3" + std::string(243, ' ') + "44 5 6\nAfter 7\n";
+  const std::string n64(64, 'N');
+  const struct {
+    std::string list, request, expected;
+  } cases[] = {
+      {example, "Example", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
+      {example, "Example+2.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|2.5"},
+      {example, "Example+.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
+      {example, "Example+x", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
+      {example, "Temp-2", "Temp|5 100 200 300 400 500 600 700 800 900 1000 1100|-2"},
+      {example, "Temp+1e1x", "Temp|5 100 200 300 400 500 600 700 800 900 1000 1100|10"},
+      // A name is compared in full length and case; the first line of that name wins.
+      {lookalikes, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {lookalikes, "example", "example|1 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {lookalikes, "Examples", "99: Can't find temperament Examples in my list\n"},
+      {lookalikes, "EXAMPLE", "99: Can't find temperament EXAMPLE in my list\n"},
+      {lookalikes, "+5", "99: Can't find temperament +5 in my list\n"},
+      // Headings, blank and indented lines name nothing.
+      {headings, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {headings, "[Example", "99: Can't find temperament [Example in my list\n"},
+      // Numbers: "+" and "." separate, an exponent's digits are read again,
+      // a run of digits, "-" and "." is passed over as one; missing ones stay equal.
+      {numbers, "Signs", "Signs|-3.5 92.18 5 5 7 100 2 -0 1.2 4 1000 1100|0"},
+      {numbers, "Exponent", "Exponent|100 2 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {numbers, "Three", "Three|1 2 3 300 400 500 600 700 800 900 1000 1100|0"},
+      {"[Head]\r\nFirst 1 2\r\n\tdescribed\r\nSecond 3.5 -4\r\n", "Second",
+       "Second|3.5 -4 200 300 400 500 600 700 800 900 1000 1100|0"},
+      // Lines are read in 255-byte pieces; a name keeps 64 characters, the
+      // rest of its word is scanned for numbers.
+      {pieces, "Long", "Long|1 2 3 44 400 500 600 700 800 900 1000 1100|0"},
+      {pieces, "After", "After|7 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {n64 + "5x 10\n", n64, n64 + "|5 10 200 300 400 500 600 700 800 900 1000 1100|0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Loaded(c.list, c.request), c.expected) << c.request;
+}
+
+TEST(Tuning, ListFileReadsTextModeLinesIn255BytePieces) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    std::string bytes;
+    Lines lines;
+  } cases[] = {
+      // CR is dropped only before LF; Ctrl-Z ends the text, a zero byte its line (and the list at a line start).
+      {"a 1\r\nb\n\r\n", {"a 1\n", "b\n", "\n"}},
+      {"a\rb\r\r\nc\r", {"a\rb\r\n", "c\r"}},
+      {"a\nb\x1A\nc\n", {"a\n", "b"}},
+      {"a\r\x1A\n", {"a\r"}},
+      {std::string("ab\0cd\nef\n\0gh\n", 13), {"ab", "ef\n"}},
+      {std::string(300, 'x') + "\ny\n", {std::string(255, 'x'), std::string(45, 'x') + "\n", "y\n"}},
+      {std::string(255, 'x') + "\n", {std::string(255, 'x'), "\n"}},
+      {std::string(254, 'x') + "\r\n", {std::string(254, 'x') + "\n"}},
+  };
+  for (const auto& c : cases) {
+    TemperamentListText list(std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.end()));
+    Lines lines;
+    for (std::string line = ReadListLine(list); !line.empty(); line = ReadListLine(list)) lines.push_back(line);
+    EXPECT_EQ(lines, c.lines) << ::testing::PrintToString(c.bytes);
+  }
+  EXPECT_EQ(TemperamentListBesideExecutable("C:\\Organ/bin\\zelvanor.exe"), "C:\\Organ/bin\\ZELVANOR.INI");
+  EXPECT_EQ(Ending([] { OpenTemperamentList("/" + std::string(242, 'd') + "/zelvanor"); }),
+            "1: Path longer than 255 characters: /" + std::string(242, 'd') + "/ZELVANOR.INI\n");
+}
+
+TEST(Tuning, NotesAreGuessedFromTheFileName) {
+  const struct {
+    const char* path;
+    int note;  // -1: no note fits and the run ends
+  } cases[] = {
+      {"036-c#.wav", 1}, {"12-Gis.wav", 7}, {"Prin8_F#3.wav", 6}, {"pipe_a2.wav", 9}, {"Bb2.wav", 11},
+      {"036C.wav", 0}, {"pipe_g#2.wav", 8}, {"-E.wav", 4}, {"8-Principal/036-C.wav", 0},
+      {"8-Principal\\036-d.wav", 2}, {"d:\\set\\8-Octave/pipe_A0.wav", 9}, {"G/pipe036", 7}, {"set_c.v2/pipe036", 0},
+      {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1}, {"C-3.wav", -1}, {"B#2.wav", -1}, {"pipes/036-H.wav", -1},
+      {"036-.wav", -1}, {"#.wav", -1}, {"123.wav", -1}, {"x/.wav", -1}, {"", -1},
+  };
+  for (const auto& c : cases) {
+    int note = -1;
+    const std::string ended = Ending([&] { note = GuessNoteIndex(c.path); });
+    EXPECT_EQ(note, c.note) << c.path;
+    EXPECT_EQ(ended, c.note < 0 ? std::string("99: can't guess notename from filename ") + c.path + "\n" : "");
+  }
+}
+
+TEST(Tuning, FactorsBetweenTemperaments) {
+  EXPECT_EQ(ApplyKeyOffset(0, -1), 11);
+  EXPECT_EQ(ApplyKeyOffset(0, -13), 11);
+  EXPECT_EQ(ApplyKeyOffset(11, 13), 0);
+  EXPECT_EQ(ApplyKeyOffset(11, std::numeric_limits<std::int32_t>::max()), 6);
+  EXPECT_EQ(ApplyKeyOffset(0, std::numeric_limits<std::int32_t>::min()), 4);
+
+  const Temperament equal;
+  const auto example = [](double offset) {
+    return Temperament{"Example", {0, 90, 196, 294, 392, 498, 588, 698, 792, 894, 996, 1090}, offset};
+  };
+  const auto factor = [&](const char* path, const Temperament& original, const Temperament& target,
+                          std::int32_t key_offset = 0) {
+    return TemperamentTuningFactor(path, original, target, Settings{.key_offset = key_offset});
+  };
+  EXPECT_NEAR(factor("036-C#.wav", equal, example(0)), 0.99424042, 5e-9);
+  EXPECT_NEAR(factor("036-C#.wav", equal, example(2.5)), 0.99567720, 5e-9);
+  EXPECT_NEAR(factor("036-C.wav", equal, example(0), 1), 0.99424042, 5e-9);  // C takes C#'s pitch
+  EXPECT_NEAR(factor("C.wav", equal, Temperament{"", equal.cents, 1200}), 2.0, 1e-8);
+  EXPECT_EQ(factor("D#.wav", example(-1.25), example(-1.25)), 1.0);
+
+  // The "Tuning to" line above verbosity 1, its cents rounded toward zero and clamped.
+  const struct {
+    double offset;
+    std::int32_t verbosity;
+    const char* path;
+    const char* line;
+  } lines[] = {
+      {0, 1, "036-C#.wav", ""},
+      {0, 2, "036-C#.wav", "Tuning to Example C# +0\n"},
+      {-3, 2, "036-C#.wav", "Tuning to Example C#  -3\n"},
+      {2.9, 3, "Prin8_F#3.wav", "Tuning to Example F# +2\n"},
+      {-0.5, 2, "036-C#.wav", "Tuning to Example C#  0\n"},
+      {1e300, 2, "036-C#.wav", "Tuning to Example C# +2147483647\n"},
+      {-1e300, 2, "036-C#.wav", "Tuning to Example C#  -2147483648\n"},
+  };
+  for (const auto& c : lines) {
+    ::testing::internal::CaptureStdout();
+    TemperamentTuningFactor(c.path, equal, example(c.offset), Settings{.verbosity = c.verbosity});
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line) << c.offset;
+  }
+}
+
+std::string Page(const std::string& request, const std::string& description) {
+  return "<HTML><HEAD><TITLE>Current tuning of the organ: " + request + "</TITLE></HEAD>\r\r\n<BODY>\r\r\n" +
+         "<H1>Current tuning of the organ: " + request + "</H1>\r\r\n" + description + "\r\r\n</BODY></HTML>\r\r\n";
+}
+
+// The page for `request` from `list` at `destination`, or how the run
+// ended. The folder holds "pages/" and an older, longer "page.htm".
+std::string PageFor(const std::string& list, const std::string& request, const std::string& destination) {
+  ScratchDirectory dir;
+  const CurrentDirectory here(dir.path());
+  WriteFile("ZELVANOR.INI", list);
+  WriteFile("page.htm", "an older page, longer than any of the new ones will be ..............................");
+  fs::create_directory("pages");
+  const std::string ended = Ending([&] { WriteTuningPage(request, destination, "bin/zelvanor"); });
+  for (const auto& entry : fs::recursive_directory_iterator(".")) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "ZELVANOR.INI" || name == "page.htm" || name == "pages" || name == "tuning.html") << name;
+  }
+  return ended.empty() ? ReadText(TuningPagePath(destination)) : ended;
+}
+
+TEST(Tuning, PageBytes) {
+  const std::string list =
+      "[Temperaments]\nDescribed 0 90 196\n\tFirst line of its description.\n  Second line, <b>as it stands</b>.\n"
+      "Bare 1 2 3\nSpaced 4\n\tAfter it come blank lines.\n\n\n[Next section]\nLast 5\n";
+  std::string crlf;
+  for (const char c : list) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string described = "\tFirst line of its description.\r\n  Second line, <b>as it stands</b>.\r\n";
+  const std::string long_request = "Bare+" + std::string(300, '1');
+  const std::string d243(243, 'd');
+  const struct {
+    std::string list, request, destination, expected;
+  } cases[] = {
+      {list, "Described+2.5", "pages/", Page("Described+2.5", described)},
+      {crlf + "\x1A" + "Garbage after the end\r\n", "Described", "pages/", Page("Described", described)},
+      {list, "Bare", "page.htm", Page("Bare", "")},
+      {list, "Last", "page.htm", Page("Last", "")},
+      {list, "Spaced", "page.htm", Page("Spaced", "\tAfter it come blank lines.\r\n\r\n\r\n")},
+      {list, long_request, "page.htm", Page(long_request, "")},
+      // Descriptions go on over control bytes and bytes from 128; a second
+      // 255-byte piece that starts with a letter ends them.
+      {"Long 1\n\t" + std::string(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long", "page.htm",
+       Page("Long", "\t" + std::string(254, 'a'))},
+      {"Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n", "Long", "page.htm",
+       Page("Long", "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n")},
+      {list, "+5", "page.htm", "99: Can't find temperament +5 in my list\n"},
+      {list, "described", "page.htm", "99: Can't find temperament described in my list\n"},
+      {list, "First", "page.htm", "99: Can't find temperament First in my list\n"},
+      {list, "Bare", "missing/", "1: can't create file missing/tuning.html\n"},
+      {list, "Bare", "pages", "1: can't create file pages\n"},
+      {list, "Bare", "", "1: can't create file \n"},
+      {list, "Bare", d243 + "d/", "1: Path longer than 255 characters: " + d243 + "d/tuning.html\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PageFor(c.list, c.request, c.destination), c.expected) << c.request;
+  EXPECT_EQ(TuningPagePath(d243 + "\\"), d243 + "\\tuning.html");
+  EXPECT_EQ(TuningPagePath("C:\\pages\\organ.htm"), "C:\\pages\\organ.htm");
+}
+
+}  // namespace
+}  // namespace zelvanor::testing

@@ -50,6 +50,7 @@ TEST(Platform, OutputFileRewritesFlushedAndBufferedBytesAndAppearsOnlyWhenCommit
   file.Write("abcd", 4);
   file.WriteAt(2, "xyz", 3);
   EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kWriteFailed);
+  EXPECT_EQ(ListDirectory(dir.path()), Names{"pipe.wav"});
   // A name as long as a file name may be still gets a temporary beside it.
   ASSERT_TRUE(file.Create((dir.path() / std::string(250, 'n')).string()));
   file.Write("abc", 3);

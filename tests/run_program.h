@@ -1,13 +1,7 @@
-// Running the program in tests: in-process through zelvanor::Run (the
-// working directory changed, standard output captured, an early end shown
-// as main shows it) or as the built executable, for what only a process
-// shows (signals, resource limits, main's own exit codes, Windows' console).
-//
-//   ScratchDirectory dir;                       // empty, removed afterwards
-//   WriteFile(dir.path() / "a.wav", bytes);
-//   ZelvanorRun run = RunInProcess({"*.wav", "out", "1"}, dir.path());
-//   EXPECT_EQ(run.output, "...");               // what was printed after the banner
-//
+// Running the program in tests: in-process through zelvanor::Run (working
+// directory changed, standard output captured, an early end shown as main
+// shows it), or as the built executable where only a process tells (signals,
+// resource limits, main's own exit codes, the console's line ends).
 // ExpectRun states a whole run as one table row: the files it starts from,
 // its arguments, what it prints, its exit code and the files it leaves.
 #pragma once
@@ -16,14 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <random>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -35,12 +27,8 @@
 #include "wave_builder.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
 #define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -53,8 +41,7 @@ namespace zelvanor::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh, empty directory under the system's temporary directory, removed
-// with everything in it when the object goes.
+// A fresh, empty directory, removed with everything in it when the object goes.
 class ScratchDirectory {
  public:
   ScratchDirectory() {
@@ -63,7 +50,6 @@ class ScratchDirectory {
     while (!fs::create_directory(path_));
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
   ~ScratchDirectory() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
@@ -74,14 +60,11 @@ class ScratchDirectory {
   fs::path path_;
 };
 
-// Makes `directory` the current directory for the lifetime of the object.
+// `directory` is the current directory while the object lives.
 class CurrentDirectory {
  public:
-  explicit CurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) {
-    fs::current_path(directory);
-  }
+  explicit CurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
   CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
   ~CurrentDirectory() {
     std::error_code ignored;
     fs::current_path(previous_, ignored);
@@ -96,28 +79,24 @@ inline void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& byt
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
-inline void WriteFile(const fs::path& path, const std::string& text) {
-  WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-inline std::vector<std::uint8_t> ReadFile(const fs::path& path) {
+inline void WriteFile(const fs::path& path, const std::string& text) { WriteFile(path, Bytes(text.begin(), text.end())); }
+inline Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 inline std::string ReadText(const fs::path& path) {
-  const std::vector<std::uint8_t> bytes = ReadFile(path);
+  const Bytes bytes = ReadFile(path);
   return std::string(bytes.begin(), bytes.end());
 }
-
-// Names of the entries of `directory`, sorted.
-inline std::vector<std::string> ListDirectory(const fs::path& directory) {
+inline std::vector<std::string> ListDirectory(const fs::path& directory) {  // sorted names
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
-// The output path the program forms from a destination given without a
-// final separator: "out/a.wav", or "out\\a.wav" on Windows.
+// The output path the program forms from a destination without a final
+// separator: "out/a.wav", or "out\\a.wav" on Windows.
 inline std::string DestinationPath(const std::string& destination, const std::string& name) {
   return destination + platform::kNativeSeparator + name;
 }
@@ -128,15 +107,13 @@ struct ProgramResult {
 };
 
 #ifndef _WIN32
-// Starts `program` in `working_directory` with standard output into
-// `output_fd` (or thrown away when it is negative). SIGINT, SIGTERM and
-// SIGHUP get their default action, as under a terminal: a runner started in
-// the background may have them ignored, and that survives exec. `prepare`,
-// when given, runs in the child just before exec; it must be
-// async-signal-safe.
+// Starts `program` with standard output into `output_fd` (thrown away when
+// negative) and SIGINT, SIGTERM and SIGHUP at their default action, as under
+// a terminal (a runner in the background may have them ignored, and that
+// survives exec). `prepare` runs in the child before exec: a limit, say.
 inline pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const fs::path& working_directory, int output_fd, void (*prepare)() = nullptr) {
-  // After fork only async-signal-safe calls are allowed: prepare everything before.
+  // After fork only async-signal-safe calls are allowed: everything is made before.
   std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -148,7 +125,7 @@ inline pid_t StartProgram(const std::string& program, const std::vector<std::str
   if (child != 0) return child;
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal_number, SIG_DFL);
   if (output_fd < 0) output_fd = ::open("/dev/null", O_WRONLY);
-  if (::chdir(directory.c_str()) != 0 || output_fd < 0 || ::dup2(output_fd, STDOUT_FILENO) < 0) ::_exit(126);
+  if (::chdir(directory.c_str()) != 0 || ::dup2(output_fd, STDOUT_FILENO) < 0) ::_exit(126);
   if (prepare != nullptr) prepare();
   ::execv(argv[0], argv.data());
   ::_exit(127);
@@ -159,8 +136,7 @@ inline int WaitForExit(pid_t child) {
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -171,54 +147,38 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   const pid_t child = StartProgram(program, arguments, working_directory, ends[1], prepare);
   ::close(ends[1]);
   char block[4096];
-  for (ssize_t got; (got = ::read(ends[0], block, sizeof block)) != 0;) {
+  for (ssize_t got; (got = ::read(ends[0], block, sizeof block)) != 0 && (got > 0 || errno == EINTR);) {
     if (got > 0) result.output.append(block, static_cast<std::size_t>(got));
-    if (got < 0 && errno != EINTR) break;
   }
   ::close(ends[0]);
   if (child > 0) result.exit_code = WaitForExit(child);
   return result;
 }
 #else
-// Windows: CreateProcess with each word quoted by the C runtime's rules (no
-// command processor in between), standard output read from a pipe.
-inline std::string QuotedForCommandLine(const std::string& word) {
-  if (!word.empty() && word.find_first_of(" \t\n\v\"") == std::string::npos) return word;
-  // Backslashes are literal except before a quote: there they double, and the quote gets one more.
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : word) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  return quoted.append(backslashes * 2, '\\') + "\"";
-}
-
+// CreateProcess, no command processor in between: each word quoted by the C
+// runtime's rules (no test word holds a quote; backslashes before the
+// closing quote double), standard output read from a pipe.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                                 const fs::path& working_directory, void (*)() = nullptr) {
   ProgramResult result;
-  std::string command_line = QuotedForCommandLine(program);
-  for (const std::string& argument : arguments) command_line += ' ' + QuotedForCommandLine(argument);
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::string command_line;
+  for (const std::string& word : words) {
+    const std::size_t last = word.find_last_not_of('\\');
+    command_line += "\"" + word + std::string(last == std::string::npos ? word.size() : word.size() - last - 1, '\\') + "\" ";
+  }
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
+  HANDLE read_end = nullptr, write_end = nullptr;
   if (!::CreatePipe(&read_end, &write_end, &inheritable, 0)) return result;
   ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
+  STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA), .dwFlags = STARTF_USESTDHANDLES};
   startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = write_end;
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
-  const std::string directory = working_directory.string();
   const BOOL started = ::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        directory.c_str(), &startup, &process);
+                                        working_directory.string().c_str(), &startup, &process);
   ::CloseHandle(write_end);  // the child holds the only write end now
   char block[4096];
   DWORD got = 0;
@@ -240,94 +200,80 @@ struct ZelvanorRun {
   std::string output;  // everything printed after the banner
 };
 
-// Checks and removes the banner.
 inline ZelvanorRun AfterBanner(int exit_code, const std::string& printed) {
   const std::string banner = std::string("Zelvanor Vers ") + kVersion + " (c) the Zelvanor developers\n";
   EXPECT_EQ(printed.substr(0, banner.size()), banner) << printed;
   return {exit_code, printed.substr(std::min(banner.size(), printed.size()))};
 }
 
-// The whole run of `zelvanor ARGUMENTS` in `working_directory`, as main runs
-// it. The program's own path (where the list is looked for when the
-// current directory has none) is then that of the test executable.
+// The run of `zelvanor ARGUMENTS` in `working_directory` as main runs it; the
+// program's own path (the list's second place) is then the test executable's.
 inline ZelvanorRun RunInProcess(const std::vector<std::string>& arguments, const fs::path& working_directory) {
   std::vector<std::string> words{"zelvanor"};
   words.insert(words.end(), arguments.begin(), arguments.end());
   const CurrentDirectory here(working_directory);
   ::testing::internal::CaptureStdout();
-  int exit_code = kExitSuccess;
-  std::string message;
+  std::pair<int, std::string> end{kExitSuccess, ""};
   try {
     Run(words);
   } catch (const RunError& error) {
-    exit_code = error.exit_code();
-    message = error.message();
+    end = {error.exit_code(), error.message()};
   } catch (const std::exception& error) {
-    exit_code = kExitFatal;
-    message = std::string("Fatal: ") + error.what() + "\n";
+    end = {kExitFatal, std::string("Fatal: ") + error.what() + "\n"};
   }
-  return AfterBanner(exit_code, ::testing::internal::GetCapturedStdout() + message);
+  return AfterBanner(end.first, ::testing::internal::GetCapturedStdout() + end.second);
 }
 
-// The built executable. Its console text must end every line the way the
-// system does (CR LF on Windows); it is compared as LF text.
+// The built executable. Console lines end in CR LF on Windows; the text is
+// compared with LF line ends.
 inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const fs::path& working_directory,
                                void (*prepare)() = nullptr) {
   const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory, prepare);
   std::string text = run.output;
 #ifdef _WIN32
-  text.clear();
-  for (std::size_t i = 0; i < run.output.size(); ++i) {
-    EXPECT_TRUE(run.output[i] != '\n' || (i > 0 && run.output[i - 1] == '\r')) << "a bare LF in " << run.output;
-    if (run.output[i] != '\r' || i + 1 == run.output.size() || run.output[i + 1] != '\n') text += run.output[i];
-  }
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(run.output.begin(), run.output.end(), '\r'));
 #endif
   return AfterBanner(run.exit_code, text);
 }
 
-// --- Runs as table rows.
-
-// Sources by name: "long*.wav" is 1.2 s of 24-bit stereo (past the output
-// buffer when retuned); "cut*.wav" has a cue point inside the stretch that
-// is cut between loop and release, which is fatal when the file is
-// written; any other "*.wav" is a short tone without markers.
-inline std::vector<std::uint8_t> SourceNamed(const std::string& name) {
+// Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
+// release; "cut*.wav" has a cue point inside the stretch cut between loop and
+// release, fatal when the file is written; any other "*.wav" a short tone.
+inline Bytes SourceNamed(const std::string& name) {
   if (name.rfind("long", 0) == 0) {
     return examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 1.2}).bytes;
   }
-  std::vector<std::int32_t> values(name.rfind("cut", 0) == 0 ? 1200 : 400);
+  const bool cut = name.rfind("cut", 0) == 0;
+  std::vector<std::int32_t> values(cut ? 1200 : 400);
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int32_t>(i % 100) * 300 - 15000;
   WaveBuilder pipe;
   pipe.Fmt({}).Data(Pcm(values, 16));
-  if (name.rfind("cut", 0) == 0) {
-    pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500, .offset = 1100}});
-  }
+  if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500, .offset = 1100}});
   return pipe.Build();
 }
 
 struct RunCase {
-  // One word per entry: "dir/" a folder, "name:text" a text file,
-  // "ZELVANOR.INI" a copy of the shipped list, "name.wav" a source (see
-  // SourceNamed). Paths are relative to the scratch directory.
-  std::vector<std::string> files = {};
-  std::vector<std::string> arguments = {};
-  std::string output = {};  // after the banner
+  // "dir/" a folder, "name:text" a text file, "ZELVANOR.INI" a copy of the
+  // shipped list, "name.wav" a source (SourceNamed); inside the scratch folder.
+  std::vector<std::string> files;
+  std::vector<std::string> arguments;
+  std::string output;  // after the banner
   int exit_code = 0;
   // When given: every entry afterwards, folders with a "/", and a "*" after
   // each file of `files` whose bytes changed.
   std::string after = "-";
-  bool spawned = false;           // run the built executable, not in-process
-  void (*prepare)() = nullptr;   // in the spawned child: a limit, say
+  bool spawned = false;          // the built executable, not in-process
+  void (*prepare)() = nullptr;   // for the spawned child: a limit, say
 };
 
-inline std::string Listing(const fs::path& directory, const std::map<std::string, std::vector<std::uint8_t>>& before) {
+inline std::string Listing(const fs::path& directory, const std::map<std::string, Bytes>& before) {
   std::vector<std::string> entries;
   for (const auto& entry : fs::recursive_directory_iterator(directory)) {
     std::string name = fs::relative(entry.path(), directory).generic_string();
     const auto was = before.find(name);
-    if (entry.is_directory()) name += "/";
-    if (was != before.end() && ReadFile(entry.path()) != was->second) name += "*";
-    entries.push_back(name);
+    const bool changed = was != before.end() && ReadFile(entry.path()) != was->second;
+    entries.push_back(name + (entry.is_directory() ? "/" : "") + (changed ? "*" : ""));
   }
   std::sort(entries.begin(), entries.end());
   std::string joined;
@@ -336,28 +282,23 @@ inline std::string Listing(const fs::path& directory, const std::map<std::string
 }
 
 inline void ExpectRun(const RunCase& c) {
-  const std::string trace = ::testing::PrintToString(c.arguments);
   ScratchDirectory dir;
-  std::map<std::string, std::vector<std::uint8_t>> before;
+  std::map<std::string, Bytes> before;
   for (const std::string& file : c.files) {
-    const std::size_t colon = file.find(':');
-    const fs::path path = dir.path() / file.substr(0, colon);
-    if (file.back() == '/') {
-      fs::create_directories(path);
-      continue;
-    }
-    fs::create_directories(path.parent_path());
-    if (colon != std::string::npos) {
-      WriteFile(path, file.substr(colon + 1));
-    } else if (file == "ZELVANOR.INI") {
+    const std::string name = file.substr(0, file.find(':'));
+    const fs::path path = dir.path() / name;
+    fs::create_directories(file.back() == '/' ? path : path.parent_path());
+    if (file.back() == '/') continue;
+    if (name == "ZELVANOR.INI" && name == file) {
       fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", path);
     } else {
-      WriteFile(path, SourceNamed(path.filename().string()));
+      WriteFile(path, name != file ? Bytes(file.begin() + name.size() + 1, file.end()) : SourceNamed(path.filename().string()));
     }
-    before[file.substr(0, colon)] = ReadFile(path);
+    before[name] = ReadFile(path);
   }
   const ZelvanorRun run = c.spawned || c.prepare ? RunZelvanor(c.arguments, dir.path(), c.prepare)
                                                   : RunInProcess(c.arguments, dir.path());
+  const std::string trace = ::testing::PrintToString(c.arguments);
   EXPECT_EQ(run.output, c.output) << trace;
   EXPECT_EQ(run.exit_code, c.exit_code) << trace << "\n" << run.output;
   if (c.after != "-") {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/console.h"
-#include "run_program.h"
+#include "reliability_support.h"
 #include "tuning/note_name_guess.h"
 #include "tuning/temperament_list.h"
 #include "tuning/temperament_list_file.h"
@@ -30,23 +30,42 @@ std::string Ending(Action&& action) {
   return "";
 }
 
-// "NAME|CENTS|OFFSET" of the temperament `request` finds in `list`.
-std::string Loaded(const std::string& list, const std::string& request) {
+std::string Page(const std::string& request, const std::string& description) {
+  return "<HTML><HEAD><TITLE>Current tuning of the organ: " + request + "</TITLE></HEAD>\r\r\n<BODY>\r\r\n" +
+         "<H1>Current tuning of the organ: " + request + "</H1>\r\r\n" + description + "\r\r\n</BODY></HTML>\r\r\n";
+}
+
+// What `request` gets from `list`, or how the run ended: without a
+// destination the temperament loaded ("NAME|CENTS|OFFSET"), else the page
+// written there. The folder holds "pages/" and an older, longer "page.htm".
+std::string Outcome(const std::string& list, const std::string& request, const std::string& destination) {
   ScratchDirectory dir;
   const CurrentDirectory here(dir.path());
   WriteFile("ZELVANOR.INI", list);
+  WriteFile("page.htm", "an older page, longer than any of the new ones will be ..............................");
+  fs::create_directory("pages");
   std::string found;
   const std::string ended = Ending([&] {
+    if (!destination.empty()) return WriteTuningPage(request, destination, "bin/zelvanor");
     const Temperament loaded = LoadTemperament(TemperamentSlot::kTarget, request, "bin/zelvanor", Settings{.verbosity = 0});
     found = loaded.name + "|";
     for (const double cents : loaded.cents) found += zelvanor::Format("%g ", cents);
     found.back() = '|';
     found += zelvanor::Format("%g", loaded.offset);
   });
-  return ended + found;
+  EXPECT_EQ(TemporariesIn(".").size() + TemporariesIn("pages").size(), 0u);
+  return ended + (ended.empty() && !destination.empty() ? ReadText(TuningPagePath(destination)) : found);
 }
 
-TEST(Tuning, ListRequests) {
+TEST(Tuning, ListRequestsAndPages) {
+  const std::string list =
+      "[Temperaments]\nDescribed 0 90 196\n\tFirst line of its description.\n  Second line, <b>as it stands</b>.\n"
+      "Bare 1 2 3\nSpaced 4\n\tAfter it come blank lines.\n\n\n[Next section]\nLast 5\n";
+  std::string crlf;
+  for (const char c : list) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string described = "\tFirst line of its description.\r\n  Second line, <b>as it stands</b>.\r\n";
+  const std::string long_request = "Bare+" + std::string(300, '1');
+  const std::string d243(243, 'd');
   const std::string example =
       "[Temperaments]\nExample 0 90 196 294 392 498 588 698 792 894 996 1090\n\tFor the tests.\nTemp 5\n";
   const std::string lookalikes = "example 1\nExample2 2\nExampl 3\nExample 4\nExample 5\n";
@@ -54,9 +73,7 @@ TEST(Tuning, ListRequests) {
   const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e2 -0 1.2.3 4-5\nExponent 1e2\nThree 1 2 3\n";
   const std::string pieces = "Long 1 2 3" + std::string(243, ' ') + "44 5 6\nAfter 7\n";
   const std::string n64(64, 'N');
-  const struct {
-    std::string list, request, expected;
-  } cases[] = {
+  const struct { std::string list, request, expected, destination = ""; } cases[] = {
       {example, "Example", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
       {example, "Example+2.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|2.5"},
       {example, "Example+.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
@@ -84,16 +101,31 @@ TEST(Tuning, ListRequests) {
       {pieces, "Long", "Long|1 2 3 44 400 500 600 700 800 900 1000 1100|0"},
       {pieces, "After", "After|7 100 200 300 400 500 600 700 800 900 1000 1100|0"},
       {n64 + "5x 10\n", n64, n64 + "|5 10 200 300 400 500 600 700 800 900 1000 1100|0"},
+      // Pages: the description as it stands, every line end written in text mode (CR CR LF for the page's own).
+      {list, "Described+2.5", Page("Described+2.5", described), "pages/"},
+      {crlf + "\x1A" + "Garbage after the end\r\n", "Described", Page("Described", described), "pages/"},
+      {list, "Bare", Page("Bare", ""), "page.htm"},
+      {list, "Last", Page("Last", ""), "page.htm"},
+      {list, "Spaced", Page("Spaced", "\tAfter it come blank lines.\r\n\r\n\r\n"), "page.htm"},
+      {list, long_request, Page(long_request, ""), "page.htm"},
+      // Descriptions go on over control bytes and bytes from 128; a 255-byte piece starting with a letter ends them.
+      {std::string("Long 1\n\t").append(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long", Page("Long", std::string("\t").append(254, 'a')),
+       "p.htm"},
+      {"Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n", "Long", Page("Long", "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n"), "p.htm"},
+      {list, "described", "99: Can't find temperament described in my list\n", "page.htm"},
+      {list, "First", "99: Can't find temperament First in my list\n", "page.htm"},
+      {list, "Bare", "1: can't create file missing/tuning.html\n", "missing/"},
+      {list, "Bare", "1: can't create file pages\n", "pages"},
+      {list, "Bare", "1: Path longer than 255 characters: " + d243 + "d/tuning.html\n", d243 + "d/"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Loaded(c.list, c.request), c.expected) << c.request;
+  for (const auto& c : cases) EXPECT_EQ(Outcome(c.list, c.request, c.destination), c.expected) << c.request;
+  EXPECT_EQ(TuningPagePath(d243 + "\\"), d243 + "\\tuning.html");
+  EXPECT_EQ(TuningPagePath("C:\\pages\\organ.htm"), "C:\\pages\\organ.htm");
 }
 
 TEST(Tuning, ListFileReadsTextModeLinesIn255BytePieces) {
   using Lines = std::vector<std::string>;
-  const struct {
-    std::string bytes;
-    Lines lines;
-  } cases[] = {
+  const struct { std::string bytes; Lines lines; } cases[] = {
       // CR is dropped only before LF; Ctrl-Z ends the text, a zero byte its line (and the list at a line start).
       {"a 1\r\nb\n\r\n", {"a 1\n", "b\n", "\n"}},
       {"a\rb\r\r\nc\r", {"a\rb\r\n", "c\r"}},
@@ -111,15 +143,13 @@ TEST(Tuning, ListFileReadsTextModeLinesIn255BytePieces) {
     EXPECT_EQ(lines, c.lines) << ::testing::PrintToString(c.bytes);
   }
   EXPECT_EQ(TemperamentListBesideExecutable("C:\\Organ/bin\\zelvanor.exe"), "C:\\Organ/bin\\ZELVANOR.INI");
-  EXPECT_EQ(Ending([] { OpenTemperamentList("/" + std::string(242, 'd') + "/zelvanor"); }),
-            "1: Path longer than 255 characters: /" + std::string(242, 'd') + "/ZELVANOR.INI\n");
+  const std::string deep = std::string("/").append(242, 'd');
+  EXPECT_EQ(Ending([&] { OpenTemperamentList(deep + "/zelvanor"); }),
+            "1: Path longer than 255 characters: " + deep + "/ZELVANOR.INI\n");
 }
 
 TEST(Tuning, NotesAreGuessedFromTheFileName) {
-  const struct {
-    const char* path;
-    int note;  // -1: no note fits and the run ends
-  } cases[] = {
+  const struct { const char* path; int note; } cases[] = {  // -1: no note fits, the run ends
       {"036-c#.wav", 1}, {"12-Gis.wav", 7}, {"Prin8_F#3.wav", 6}, {"pipe_a2.wav", 9}, {"Bb2.wav", 11},
       {"036C.wav", 0}, {"pipe_g#2.wav", 8}, {"-E.wav", 4}, {"8-Principal/036-C.wav", 0},
       {"8-Principal\\036-d.wav", 2}, {"d:\\set\\8-Octave/pipe_A0.wav", 9}, {"G/pipe036", 7}, {"set_c.v2/pipe036", 0},
@@ -156,12 +186,7 @@ TEST(Tuning, FactorsBetweenTemperaments) {
   EXPECT_EQ(factor("D#.wav", example(-1.25), example(-1.25)), 1.0);
 
   // The "Tuning to" line above verbosity 1, its cents rounded toward zero and clamped.
-  const struct {
-    double offset;
-    std::int32_t verbosity;
-    const char* path;
-    const char* line;
-  } lines[] = {
+  const struct { double offset; std::int32_t verbosity; const char* path; const char* line; } lines[] = {
       {0, 1, "036-C#.wav", ""},
       {0, 2, "036-C#.wav", "Tuning to Example C# +0\n"},
       {-3, 2, "036-C#.wav", "Tuning to Example C#  -3\n"},
@@ -175,64 +200,6 @@ TEST(Tuning, FactorsBetweenTemperaments) {
     TemperamentTuningFactor(c.path, equal, example(c.offset), Settings{.verbosity = c.verbosity});
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line) << c.offset;
   }
-}
-
-std::string Page(const std::string& request, const std::string& description) {
-  return "<HTML><HEAD><TITLE>Current tuning of the organ: " + request + "</TITLE></HEAD>\r\r\n<BODY>\r\r\n" +
-         "<H1>Current tuning of the organ: " + request + "</H1>\r\r\n" + description + "\r\r\n</BODY></HTML>\r\r\n";
-}
-
-// The page for `request` from `list` at `destination`, or how the run
-// ended. The folder holds "pages/" and an older, longer "page.htm".
-std::string PageFor(const std::string& list, const std::string& request, const std::string& destination) {
-  ScratchDirectory dir;
-  const CurrentDirectory here(dir.path());
-  WriteFile("ZELVANOR.INI", list);
-  WriteFile("page.htm", "an older page, longer than any of the new ones will be ..............................");
-  fs::create_directory("pages");
-  const std::string ended = Ending([&] { WriteTuningPage(request, destination, "bin/zelvanor"); });
-  for (const auto& entry : fs::recursive_directory_iterator(".")) {
-    const std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name == "ZELVANOR.INI" || name == "page.htm" || name == "pages" || name == "tuning.html") << name;
-  }
-  return ended.empty() ? ReadText(TuningPagePath(destination)) : ended;
-}
-
-TEST(Tuning, PageBytes) {
-  const std::string list =
-      "[Temperaments]\nDescribed 0 90 196\n\tFirst line of its description.\n  Second line, <b>as it stands</b>.\n"
-      "Bare 1 2 3\nSpaced 4\n\tAfter it come blank lines.\n\n\n[Next section]\nLast 5\n";
-  std::string crlf;
-  for (const char c : list) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const std::string described = "\tFirst line of its description.\r\n  Second line, <b>as it stands</b>.\r\n";
-  const std::string long_request = "Bare+" + std::string(300, '1');
-  const std::string d243(243, 'd');
-  const struct {
-    std::string list, request, destination, expected;
-  } cases[] = {
-      {list, "Described+2.5", "pages/", Page("Described+2.5", described)},
-      {crlf + "\x1A" + "Garbage after the end\r\n", "Described", "pages/", Page("Described", described)},
-      {list, "Bare", "page.htm", Page("Bare", "")},
-      {list, "Last", "page.htm", Page("Last", "")},
-      {list, "Spaced", "page.htm", Page("Spaced", "\tAfter it come blank lines.\r\n\r\n\r\n")},
-      {list, long_request, "page.htm", Page(long_request, "")},
-      // Descriptions go on over control bytes and bytes from 128; a second
-      // 255-byte piece that starts with a letter ends them.
-      {"Long 1\n\t" + std::string(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long", "page.htm",
-       Page("Long", "\t" + std::string(254, 'a'))},
-      {"Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n", "Long", "page.htm",
-       Page("Long", "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n")},
-      {list, "+5", "page.htm", "99: Can't find temperament +5 in my list\n"},
-      {list, "described", "page.htm", "99: Can't find temperament described in my list\n"},
-      {list, "First", "page.htm", "99: Can't find temperament First in my list\n"},
-      {list, "Bare", "missing/", "1: can't create file missing/tuning.html\n"},
-      {list, "Bare", "pages", "1: can't create file pages\n"},
-      {list, "Bare", "", "1: can't create file \n"},
-      {list, "Bare", d243 + "d/", "1: Path longer than 255 characters: " + d243 + "d/tuning.html\n"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(PageFor(c.list, c.request, c.destination), c.expected) << c.request;
-  EXPECT_EQ(TuningPagePath(d243 + "\\"), d243 + "\\tuning.html");
-  EXPECT_EQ(TuningPagePath("C:\\pages\\organ.htm"), "C:\\pages\\organ.htm");
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 // The command line, the detune argument, paths and temperaments as a user
-// meets them: one table of whole runs, and the few checks a run cannot show
-// (exact doubles, the verbosity a temperament is loaded with).
+// meets them: one table of whole runs, and what a run cannot show.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 #include "driver/detune.h"
 #include "driver/source_paths.h"
@@ -43,10 +41,10 @@ TEST(Driver, Runs) {
   const std::string d250(250, 'd'), d256(256, 'd'), x250(250, 'x');
   const std::string list = "ZELVANOR.INI";  // a copy of the shipped list
   const RunCase cases[] = {
-      {{}, {}, kUsage, 1, "-", true},
+      {{}, {}, kUsage, 1, "-", kSpawned},
       {{}, {"*.wav", "out"}, kUsage, 1},
       {{}, {"--help"}, kUsage + kHelp + "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n",
-       0, "-", true},
+       0, "-", kSpawned},
       {{}, {"--version"}, ""},
       {{}, {"--version", "out"}, kUsage, 1},
       // Options: a letter in either case; a message at the verbosity in force at its word.
@@ -78,13 +76,13 @@ TEST(Driver, Runs) {
       {{"a.wav:"}, {"*.wav", "", "1"}, "Empty destination directory; give . for the current directory\n", 1},
       {{"a.wav", "b.wav:plain text, not RIFF", "c.wav", "out/"}, {"*.wav", "out", "1"},
        Tune("a.wav") + "b.wav is not a RIFF-file\n" + Tune("c.wav"), 0, "a.wav b.wav c.wav out/ out/a.wav out/c.wav",
-       true},
+       kSpawned},
       {{"in/036-C.wav", "out/"}, {"in/*.wav", "out/", "+0"}, "Tune in/036-C.wav to out/036-C.wav by factor 1.000000\n",
        0, "in/ in/036-C.wav out/ out/036-C.wav"},
       // Temperaments: from the list in the current directory, else from the one beside the program.
       {{"pages/"}, {"*.wav", "pages/", "Kellner+1.5", "H"}, "Using temperament Kellner+1.500000 cent\n", 0,
-       "pages/ pages/tuning.html", true},
-      {{"ZELVANOR.INI:Kellner 0 100\n"}, {"*.wav", "out", "Vallotti"}, Unknown("Vallotti"), 99, "-", true},
+       "pages/ pages/tuning.html", kSpawned},
+      {{"ZELVANOR.INI:Kellner 0 100\n"}, {"*.wav", "out", "Vallotti"}, Unknown("Vallotti"), 99, "-", kSpawned},
       {{list}, {"*.wav", "pages/", "+5", "H"}, Unknown("+5"), 99},
       {{list}, {"*.wav", "missing/", "Vallotti", "H", "V=0"}, "can't create file missing/tuning.html\n", 1,
        "ZELVANOR.INI"},

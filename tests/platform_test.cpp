@@ -2,10 +2,7 @@
 // whole-file reads, on each system by its own rules.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "platform/directory.h"
 #include "platform/file_system.h"
@@ -23,8 +20,9 @@ using platform::OutputFile;
 using Names = std::vector<std::string>;
 
 // The final header rewrite lands on bytes already on disk, on bytes still
-// buffered and across both; nothing has the final name before Commit.
-TEST(Platform, OutputFileRewritesFlushedAndBufferedBytesAndAppearsOnlyWhenCommitted) {
+// buffered and across both; nothing has the final name before Commit. Sources
+// are read as they are on disk, never as text, also while a program writes them.
+TEST(Platform, OutputFilesAndWholeFileReads) {
   ScratchDirectory dir;
   const std::string final_path = (dir.path() / "pipe.wav").string();
   Bytes expected((3 << 20) + 1000);
@@ -43,7 +41,7 @@ TEST(Platform, OutputFileRewritesFlushedAndBufferedBytesAndAppearsOnlyWhenCommit
   }
   EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kDone);
   EXPECT_EQ(ListDirectory(dir.path()), Names{"pipe.wav"});
-  EXPECT_TRUE(ReadFile(final_path) == expected);
+  EXPECT_TRUE(platform::ReadWholeFile(final_path) == expected);  // every byte value, CR LF and Ctrl-Z included
 
   // A rewrite beyond the end fails the file, which then leaves nothing.
   ASSERT_TRUE(file.Create((dir.path() / "b.wav").string()));
@@ -56,6 +54,11 @@ TEST(Platform, OutputFileRewritesFlushedAndBufferedBytesAndAppearsOnlyWhenCommit
   file.Write("abc", 3);
   EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kDone);
   EXPECT_EQ(ListDirectory(dir.path()), (Names{std::string(250, 'n'), "pipe.wav"}));
+
+  std::ofstream writer(dir.path() / "open.wav", std::ios::binary);
+  writer << "RIFF" << std::flush;
+  EXPECT_EQ(platform::ReadWholeFile((dir.path() / "open.wav").string()), (Bytes{'R', 'I', 'F', 'F'}));
+  EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "missing.wav").string()).has_value());
 }
 
 #ifdef _WIN32
@@ -99,20 +102,6 @@ TEST(Platform, MatchFilesTakesRegularFilesInAReproducibleOrder) {
 #endif
   EXPECT_EQ(match("folder.wav"), Names{});
   EXPECT_EQ(match("missing/*.wav"), Names{});
-}
-
-// Sources are read as they are on disk, never as text; also while another
-// program still holds them open for writing.
-TEST(Platform, ReadWholeFileKeepsEveryByte) {
-  ScratchDirectory dir;
-  Bytes bytes(200001);
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>("\r\n\x1a\0ab"[i % 6]);
-  WriteFile(dir.path() / "big.wav", bytes);
-  EXPECT_EQ(platform::ReadWholeFile((dir.path() / "big.wav").string()), bytes);
-  std::ofstream writer(dir.path() / "open.wav", std::ios::binary);
-  writer << "RIFF" << std::flush;
-  EXPECT_EQ(platform::ReadWholeFile((dir.path() / "open.wav").string()), (Bytes{'R', 'I', 'F', 'F'}));
-  EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "missing.wav").string()).has_value());
 }
 
 }  // namespace

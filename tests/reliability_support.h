@@ -3,9 +3,6 @@
 // a file-size limit for a spawned program (a full disk).
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "driver/file_loop.h"
 #include "driver/run_config.h"
 #include "run_program.h"
@@ -16,10 +13,7 @@
 
 namespace zelvanor::testing {
 
-struct LoopRun {
-  int exit_code = 0;
-  std::string output;  // everything printed, then the message main prints
-};
+using LoopRun = ProgramResult;  // everything printed, then the message main prints
 
 // ProcessMatchingFiles with a fixed factor, as main runs it after the banner and the options.
 inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destination, double factor,
@@ -30,7 +24,7 @@ inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destin
   config.detune = std::to_string(factor);
   config.settings = settings;
   config.base_factor = factor;
-  LoopRun run;
+  LoopRun run{0, ""};
   ::testing::internal::CaptureStdout();
   try {
     ProcessMatchingFiles(config);

@@ -13,11 +13,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "common/run_error.h"
 #include "driver/run.h"
@@ -26,11 +23,7 @@
 #include "platform/path_separators.h"
 #include "wave_builder.h"
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -50,10 +43,7 @@ class ScratchDirectory {
     while (!fs::create_directory(path_));
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
+  ~ScratchDirectory() { std::error_code ignored; fs::remove_all(path_, ignored); }
   const fs::path& path() const { return path_; }
 
  private:
@@ -65,10 +55,7 @@ class CurrentDirectory {
  public:
   explicit CurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
   CurrentDirectory(const CurrentDirectory&) = delete;
-  ~CurrentDirectory() {
-    std::error_code ignored;
-    fs::current_path(previous_, ignored);
-  }
+  ~CurrentDirectory() { std::error_code ignored; fs::current_path(previous_, ignored); }
 
  private:
   fs::path previous_;
@@ -82,12 +69,9 @@ inline void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& byt
 inline void WriteFile(const fs::path& path, const std::string& text) { WriteFile(path, Bytes(text.begin(), text.end())); }
 inline Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return {std::istreambuf_iterator<char>(in), {}};
 }
-inline std::string ReadText(const fs::path& path) {
-  const Bytes bytes = ReadFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+inline std::string ReadText(const fs::path& path) { const Bytes bytes = ReadFile(path); return {bytes.begin(), bytes.end()}; }
 inline std::vector<std::string> ListDirectory(const fs::path& directory) {  // sorted names
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
@@ -103,14 +87,14 @@ inline std::string DestinationPath(const std::string& destination, const std::st
 
 struct ProgramResult {
   int exit_code = -1;  // 128 + the signal number when a signal ended it
-  std::string output;  // standard output, byte for byte
+  std::string output;  // standard output; for ZelvanorRun, what follows the banner
 };
+using ZelvanorRun = ProgramResult;
 
 #ifndef _WIN32
 // Starts `program` with standard output into `output_fd` (thrown away when
-// negative) and SIGINT, SIGTERM and SIGHUP at their default action, as under
-// a terminal (a runner in the background may have them ignored, and that
-// survives exec). `prepare` runs in the child before exec: a limit, say.
+// negative), SIGINT, SIGTERM and SIGHUP at their default action as under a
+// terminal (an ignored signal survives exec), and `prepare` run before exec.
 inline pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const fs::path& working_directory, int output_fd, void (*prepare)() = nullptr) {
   // After fork only async-signal-safe calls are allowed: everything is made before.
@@ -155,50 +139,25 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   return result;
 }
 #else
-// CreateProcess, no command processor in between: each word quoted by the C
-// runtime's rules (no test word holds a quote; backslashes before the
-// closing quote double), standard output read from a pipe.
+// Through the command processor: each word quoted (no test word holds a
+// quote, and backslashes before a closing quote double), the whole line
+// quoted once more for cmd /c; standard output read as bytes.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                                 const fs::path& working_directory, void (*)() = nullptr) {
-  ProgramResult result;
-  std::vector<std::string> words{program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::string command_line;
-  for (const std::string& word : words) {
+  std::string command = "\"";
+  for (const std::string& word : arguments) {
     const std::size_t last = word.find_last_not_of('\\');
-    command_line += "\"" + word + std::string(last == std::string::npos ? word.size() : word.size() - last - 1, '\\') + "\" ";
+    command += " \"" + word + std::string(last == std::string::npos ? word.size() : word.size() - last - 1, '\\') + "\"";
   }
-  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!::CreatePipe(&read_end, &write_end, &inheritable, 0)) return result;
-  ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA), .dwFlags = STARTF_USESTDHANDLES};
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = write_end;
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process{};
-  const BOOL started = ::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        working_directory.string().c_str(), &startup, &process);
-  ::CloseHandle(write_end);  // the child holds the only write end now
+  const CurrentDirectory here(working_directory);
+  FILE* pipe = ::_popen(("\"\"" + program + command + "\"").c_str(), "rb");
+  ProgramResult result;
   char block[4096];
-  DWORD got = 0;
-  while (started && ::ReadFile(read_end, block, sizeof block, &got, nullptr) && got > 0) result.output.append(block, got);
-  ::CloseHandle(read_end);
-  if (!started) return result;
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exit_code = 0;
-  ::GetExitCodeProcess(process.hProcess, &exit_code);
-  result.exit_code = static_cast<int>(exit_code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  for (std::size_t got; pipe != nullptr && (got = std::fread(block, 1, sizeof block, pipe)) > 0;) result.output.append(block, got);
+  if (pipe != nullptr) result.exit_code = ::_pclose(pipe);
   return result;
 }
 #endif
-
-struct ZelvanorRun {
-  int exit_code = -1;
-  std::string output;  // everything printed after the banner
-};
 
 inline ZelvanorRun AfterBanner(int exit_code, const std::string& printed) {
   const std::string banner = std::string("Zelvanor Vers ") + kVersion + " (c) the Zelvanor developers\n";
@@ -263,9 +222,9 @@ struct RunCase {
   // When given: every entry afterwards, folders with a "/", and a "*" after
   // each file of `files` whose bytes changed.
   std::string after = "-";
-  bool spawned = false;          // the built executable, not in-process
-  void (*prepare)() = nullptr;   // for the spawned child: a limit, say
+  void (*spawn)() = nullptr;  // when given: the built executable, this run in the child first (a limit, say)
 };
+inline constexpr void (*kSpawned)() = [] {};
 
 inline std::string Listing(const fs::path& directory, const std::map<std::string, Bytes>& before) {
   std::vector<std::string> entries;
@@ -296,8 +255,7 @@ inline void ExpectRun(const RunCase& c) {
     }
     before[name] = ReadFile(path);
   }
-  const ZelvanorRun run = c.spawned || c.prepare ? RunZelvanor(c.arguments, dir.path(), c.prepare)
-                                                  : RunInProcess(c.arguments, dir.path());
+  const ZelvanorRun run = c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn) : RunInProcess(c.arguments, dir.path());
   const std::string trace = ::testing::PrintToString(c.arguments);
   EXPECT_EQ(run.output, c.output) << trace;
   EXPECT_EQ(run.exit_code, c.exit_code) << trace << "\n" << run.output;

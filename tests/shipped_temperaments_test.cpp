@@ -3,13 +3,8 @@
 // would otherwise silently mistune every organ retuned with it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "common/ascii.h"
 #include "run_program.h"

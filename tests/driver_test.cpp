@@ -55,8 +55,10 @@ TEST(Driver, Runs) {
        "Pipe_offset set to 2147483647\nCutting reverb to 1.500000 seconds\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "v=2", "o=-3", "r=2", "v=1", "o=4"},
        "Pipe_offset set to -3\nCutting reverb to 2.000000 seconds\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "Q=-99999999999", "L=", "O= -7x"},
-       "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\n" + kNoMatch, 99},
+      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "Q=-99999999999", "L=", "O= -7x", "R=nan"},
+       "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\nCutting reverb to 0.000000 seconds\n" +
+           kNoMatch,
+       99},
       {{}, {"*.wav", "out", "1", "L=-5"}, "Dummy loop length -5 is negative, no dummy loop is added\n" + kNoMatch, 99},
       {{"ZELVANOR.INI", "pages/"}, {"*.wav", "pages/", "Kellner", "h", "u", "x", "V=0"}, "", 0,
        "ZELVANOR.INI pages/ pages/tuning.html"},
@@ -65,7 +67,7 @@ TEST(Driver, Runs) {
       {{"a.wav:not RIFF"}, {"*.wav", "out", "0.1"}, Range("0.100000"), 99},
       {{"a.wav:not RIFF"}, {"*.wav", "out", "4.0301"}, Range("4.030100"), 99},
       {{"a.wav:not RIFF"}, {"*.wav", "out", "-5000"}, Range("0.055681"), 99},
-      {{"a.wav:not RIFF"}, {"*.wav", "out", "+nan"}, Range("nan"), 99},
+      {{"a.wav:not RIFF"}, {"*.wav", "out", "0x2"}, Range("0.000000"), 99},  // plain decimals only, as in the list
       {{"a.wav:"}, {"*.wav", "out", "0.2"}, ""},
       {{"a.wav:"}, {"*.wav", "out", "4.03"}, ""},
       {{list}, {"*.wav", "out", ".5"}, Unknown(".5"), 99},

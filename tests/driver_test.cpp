@@ -28,6 +28,7 @@ const std::string kHelp =
     "    H                 create TUNING.HTML in destination directory describing the tuning\n"
     "    U                 do NOT remove the unused sample part between loop and release\n"
     "    X                 do NOT copy unknown chunks\n";
+const std::string kSeeMore = "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 std::string Range(const std::string& shown) {
   return "Detune value of " + shown + " makes no sense.\nShould be in range 0.5 <= detune <= 2.0\n";
@@ -43,8 +44,7 @@ TEST(Driver, Runs) {
   const RunCase cases[] = {
       {{}, {}, kUsage, 1, "-", kSpawned},
       {{}, {"*.wav", "out"}, kUsage, 1},
-      {{}, {"--help"}, kUsage + kHelp + "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n",
-       0, "-", kSpawned},
+      {{}, {"--help"}, kUsage + kHelp + kSeeMore, 0, "-", kSpawned},
       {{}, {"--version"}, ""},
       {{}, {"--version", "out"}, kUsage, 1},
       // Options: a letter in either case; a message at the verbosity in force at its word.
@@ -53,12 +53,10 @@ TEST(Driver, Runs) {
        "Unknown special option Z=3\n" + kHelp + "Unknown special option 1=2\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "O=3", "V=2", "O=2147483648", "R=1.5"},
        "Pipe_offset set to 2147483647\nCutting reverb to 1.500000 seconds\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "v=2", "o=-3", "r=2", "v=1", "o=4"},
-       "Pipe_offset set to -3\nCutting reverb to 2.000000 seconds\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "Q=-99999999999", "L=", "O= -7x", "R=nan"},
-       "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\nCutting reverb to 0.000000 seconds\n" +
-           kNoMatch,
-       99},
+      {{}, {"*.wav", "out", "1", "v=2", "o=-3", "r=nan", "v=1", "o=4"},
+       "Pipe_offset set to -3\nCutting reverb to 0.000000 seconds\n" + kNoMatch, 99},  // plain decimals only
+      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "L=", "O= -7x"},
+       "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "L=-5"}, "Dummy loop length -5 is negative, no dummy loop is added\n" + kNoMatch, 99},
       {{"ZELVANOR.INI", "pages/"}, {"*.wav", "pages/", "Kellner", "h", "u", "x", "V=0"}, "", 0,
        "ZELVANOR.INI pages/ pages/tuning.html"},

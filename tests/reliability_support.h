@@ -1,10 +1,8 @@
-// For the reliability tests: the file loop run in-process (exit code and
-// console output as main shows them), the temporaries left in a folder, and
-// a file-size limit for a spawned program (a full disk).
+// For the reliability tests: the file loop run in-process, the temporaries
+// left in a folder, and a file-size limit for a spawned program (a full disk).
 #pragma once
 
-#include "driver/file_loop.h"
-#include "driver/run_config.h"
+#include "common/settings.h"
 #include "run_program.h"
 
 #ifndef _WIN32
@@ -13,26 +11,17 @@
 
 namespace zelvanor::testing {
 
-using LoopRun = ProgramResult;  // everything printed, then the message main prints
+using LoopRun = ProgramResult;
 
-// ProcessMatchingFiles with a fixed factor, as main runs it after the banner and the options.
+// The file loop as main runs it, with the settings stated as options.
 inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destination, double factor,
                            const Settings& settings = {}) {
-  RunConfig config;
-  config.source_pattern = pattern;
-  config.destination = destination;
-  config.detune = std::to_string(factor);
-  config.settings = settings;
-  config.base_factor = factor;
-  LoopRun run{0, ""};
-  ::testing::internal::CaptureStdout();
-  try {
-    ProcessMatchingFiles(config);
-  } catch (const RunError& error) {
-    run = {error.exit_code(), error.message()};
-  }
-  run.output = ::testing::internal::GetCapturedStdout() + run.output;
-  return run;
+  std::vector<std::string> words{pattern, destination, zelvanor::Format("%.17g", factor),
+                                 "V=" + std::to_string(settings.verbosity), "Q=" + std::to_string(settings.quality),
+                                 "L=" + std::to_string(settings.dummy_loop_length)};
+  if (settings.keep_unused_part) words.push_back("U");
+  if (!settings.copy_unknown_chunks) words.push_back("X");
+  return RunInProcess(words, fs::current_path());
 }
 
 // Temporary outputs in `directory`: "NAME.zelvanor-XXXXXX" or ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows.

@@ -27,7 +27,8 @@ std::vector<std::string> ChunkIds(const Bytes& file) {
 Marks Cues(const Bytes& image, const SourceAnalysis& analysis) {
   Marks cues;
   for (std::uint32_t id = 0; id < kCueSlots; ++id) {
-    if (const auto& record = analysis.cues[id].cue_point) cues.insert(cues.end(), {id, LoadU32le(&image[record->offset + 20])});
+    const auto& record = analysis.cues[id].cue_point;
+    if (record) cues.insert(cues.end(), {id, LoadU32le(&image[record->offset + 20])});
   }
   return cues;
 }
@@ -66,7 +67,7 @@ Marks SndfileView(const fs::path& path, const SourceAnalysis& analysis) {
 TEST(RetuneEndToEnd, AnotherReaderSeesADummyLoop) {
   ScratchDirectory dir;
   fs::create_directory(dir.path() / "out");
-  WriteFile(dir.path() / "a.wav", WaveBuilder().Fmt({.bits = 24}).Data(Pcm(std::vector<std::int32_t>(999, -7), 24)).Build());
+  WriteFile(dir.path() / "a.wav", WaveBuilder().Fmt({.bits = 24}).Data(Pcm(std::vector(999, -7), 24)).Build());
   ASSERT_EQ(RunInProcess({"a.wav", "out/", "2", "L=300", "V=0"}, dir.path()).exit_code, 0);
   // 999 / 2 + 0.5 = 500 frames, 300 silent ones after them; an odd size with its pad byte.
   const SourceAnalysis result = AnalyseQuietly(ReadFile(dir.path() / "out" / "a.wav"));

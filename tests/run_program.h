@@ -66,12 +66,17 @@ inline void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& byt
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
-inline void WriteFile(const fs::path& path, const std::string& text) { WriteFile(path, Bytes(text.begin(), text.end())); }
+inline void WriteFile(const fs::path& path, const std::string& text) {
+  WriteFile(path, Bytes(text.begin(), text.end()));
+}
 inline Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
-inline std::string ReadText(const fs::path& path) { const Bytes bytes = ReadFile(path); return {bytes.begin(), bytes.end()}; }
+inline std::string ReadText(const fs::path& path) {
+  const Bytes bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
+}
 inline std::vector<std::string> ListDirectory(const fs::path& directory) {  // sorted names
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
@@ -147,13 +152,16 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
   std::string command = "\"";
   for (const std::string& word : arguments) {
     const std::size_t last = word.find_last_not_of('\\');
-    command += " \"" + word + std::string(last == std::string::npos ? word.size() : word.size() - last - 1, '\\') + "\"";
+    const std::size_t backslashes = last == std::string::npos ? word.size() : word.size() - last - 1;
+    command += " \"" + word + std::string(backslashes, '\\') + "\"";
   }
   const CurrentDirectory here(working_directory);
   FILE* pipe = ::_popen(("\"\"" + program + command + "\"").c_str(), "rb");
   ProgramResult result;
   char block[4096];
-  for (std::size_t got; pipe != nullptr && (got = std::fread(block, 1, sizeof block, pipe)) > 0;) result.output.append(block, got);
+  for (std::size_t got; pipe != nullptr && (got = std::fread(block, 1, sizeof block, pipe)) > 0;) {
+    result.output.append(block, got);
+  }
   if (pipe != nullptr) result.exit_code = ::_pclose(pipe);
   return result;
 }
@@ -208,7 +216,7 @@ inline Bytes SourceNamed(const std::string& name) {
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int32_t>(i % 100) * 300 - 15000;
   WaveBuilder pipe;
   pipe.Fmt({}).Data(Pcm(values, 16));
-  if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500, .offset = 1100}});
+  if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});
   return pipe.Build();
 }
 
@@ -251,11 +259,13 @@ inline void ExpectRun(const RunCase& c) {
     if (name == "ZELVANOR.INI" && name == file) {
       fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", path);
     } else {
-      WriteFile(path, name != file ? Bytes(file.begin() + name.size() + 1, file.end()) : SourceNamed(path.filename().string()));
+      const Bytes text(file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), name.size() + 1)), file.end());
+      WriteFile(path, name == file ? SourceNamed(path.filename().string()) : text);
     }
     before[name] = ReadFile(path);
   }
-  const ZelvanorRun run = c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn) : RunInProcess(c.arguments, dir.path());
+  const ZelvanorRun run = c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn)  //
+                                  : RunInProcess(c.arguments, dir.path());
   const std::string trace = ::testing::PrintToString(c.arguments);
   EXPECT_EQ(run.output, c.output) << trace;
   EXPECT_EQ(run.exit_code, c.exit_code) << trace << "\n" << run.output;

@@ -44,7 +44,8 @@ std::string Outcome(const std::string& list, const std::string& request, const s
   std::string found;
   const std::string ended = Ending([&] {
     if (!destination.empty()) return WriteTuningPage(request, destination, "bin/zelvanor");
-    const Temperament loaded = LoadTemperament(TemperamentSlot::kTarget, request, "bin/zelvanor", Settings{.verbosity = 0});
+    const Settings quiet{.verbosity = 0};
+    const Temperament loaded = LoadTemperament(TemperamentSlot::kTarget, request, "bin/zelvanor", quiet);
     found = loaded.name + "|";
     for (const double cents : loaded.cents) found += zelvanor::Format("%g ", cents);
     found.back() = '|';
@@ -103,8 +104,8 @@ TEST(Tuning, ListRequestsAndPages) {
       {list, "Spaced", Page("Spaced", "\tAfter it come blank lines.\r\n\r\n\r\n"), "page.htm"},
       {list, long_request, Page(long_request, ""), "page.htm"},
       // Descriptions go on over control bytes and bytes from 128; a 255-byte piece starting with a letter ends them.
-      {std::string("Long 1\n\t").append(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long", Page("Long", std::string("\t").append(254, 'a')),
-       "p.htm"},
+      {std::string("Long 1\n\t").append(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long",
+       Page("Long", std::string("\t").append(254, 'a')), "p.htm"},
       {"Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n", "Long", Page("Long", "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n"), "p.htm"},
       {list, "First", "99: Can't find temperament First in my list\n", "page.htm"},
       {list, "Bare", "1: can't create file missing/tuning.html\n", "missing/"},
@@ -158,8 +159,9 @@ TEST(Tuning, NotesAreGuessedFromTheFileName) {
 }
 
 TEST(Tuning, FactorsBetweenTemperaments) {
-  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = std::numeric_limits<std::int32_t>::min();
-  for (const auto& [note, offset, moved] : {std::tuple{0, -1, 11}, {0, -13, 11}, {11, 13, 0}, {11, kMax, 6}, {0, kMin, 4}}) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = -kMax - 1;
+  for (const auto& [note, offset, moved] :
+       {std::tuple{0, -1, 11}, {0, -13, 11}, {11, 13, 0}, {11, kMax, 6}, {0, kMin, 4}}) {
     EXPECT_EQ(ApplyKeyOffset(note, offset), moved) << note << " " << offset;
   }
 

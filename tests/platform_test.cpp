@@ -74,6 +74,7 @@ TEST(Platform, ConsoleInterruptDeletesTheOpenTemporary) {
   ASSERT_TRUE(file.Create((dir.path() / "old.wav").string()));
   file.Write("partial", 7);
   platform::windows::DeleteRememberedFiles();
+  file.Discard();  // an open file deleted goes with its last handle, as when the process ends
   EXPECT_EQ(ListDirectory(dir.path()), (Names{"done.wav", "old.wav"}));
   EXPECT_EQ(ReadText(dir.path() / "old.wav"), "previous run");
 }

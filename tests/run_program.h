@@ -264,8 +264,8 @@ inline void ExpectRun(const RunCase& c) {
     }
     before[name] = ReadFile(path);
   }
-  const ZelvanorRun run = c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn)  //
-                                  : RunInProcess(c.arguments, dir.path());
+  const ZelvanorRun run =
+      c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn) : RunInProcess(c.arguments, dir.path());
   const std::string trace = ::testing::PrintToString(c.arguments);
   EXPECT_EQ(run.output, c.output) << trace;
   EXPECT_EQ(run.exit_code, c.exit_code) << trace << "\n" << run.output;

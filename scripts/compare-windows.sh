@@ -31,8 +31,13 @@ mkdir -p "$pipes"
 cp "${3:-$root/examples/pipes}"/*.wav "$pipes"/
 
 # The Windows program sees the same directories through Wine's drive Z:,
-# which maps the Linux root: /tmp/x becomes Z:\tmp\x.
-windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
+# which maps the Linux root: /tmp/x becomes Z:\tmp\x, or Z:/tmp/x for a case
+# that spells its Windows paths with forward slashes.
+spelling=""
+windows_path() {
+  local path="Z:$1"
+  if [ "$spelling" = forward ]; then printf '%s' "$path"; else printf '%s' "${path//\//\\}"; fi
+}
 
 # Standard output without the banner, the line ends made LF, and the paths
 # of the pipes, the destination and the program's directory (as the system
@@ -44,7 +49,7 @@ normalize() {  # file, destination, program directory, system
   local -a directories=("$pipes" "$2" "$3") tokens=("<PIPES>" "<DESTINATION>" "<PROGRAM>")
   local separator=/
   if [ "$4" = windows ]; then
-    separator='\'
+    [ "$spelling" = forward ] || separator='\'
     for i in 0 1 2; do directories[$i]=$(windows_path "${directories[$i]}"); done
     if grep -q -v $'\r$' "$1"; then echo "(a line without CR LF)"; fi
   fi
@@ -87,7 +92,9 @@ mkdir -p "$work/linux/generator" "$work/windows/generator"
 compare_folders generator "$work/linux/generator" "$work/windows/generator"
 echo "generator: $compared files compared"
 
-# name | detune argument | options | destination spelled with a trailing separator?
+# name | detune argument | options | destination spelled with a trailing separator? | Windows spelling:
+# "forward" writes its paths with "/", "upper" its pattern as *.WAV (a
+# Windows wildcard ignores case).
 cases=(
   "factor|1.5|Q=0 V=5|yes"
   "factor-down|0.8909|Q=1 V=5|no"
@@ -96,22 +103,28 @@ cases=(
   "temperament|Meantone_quarter_comma|T=Equal V=5|yes"
   "temperament-offset|Pythagorean+2.5|O=1 V=3|no"
   "tuning-page|Meantone_quarter_comma|H V=2|yes"
+  "page-is-a-directory|Meantone_quarter_comma|H V=2|no"
+  "forward-slashes|1.5|V=2|yes|forward"
+  "forward-slashes-page|Kellner|H|yes|forward"
+  "upper-case-pattern|1.5|V=3|no|upper"
 )
 for case in "${cases[@]}"; do
-  IFS='|' read -r name detune options trailing <<<"$case"
+  IFS='|' read -r name detune options trailing spelling <<<"$case"
   read -r -a option_words <<<"$options"
   linux_out=$work/linux/$name
   windows_out=$work/windows/$name
   mkdir -p "$linux_out" "$windows_out"
   linux_destination=$linux_out windows_destination=$(windows_path "$windows_out")
-  if [ "$trailing" = yes ]; then linux_destination+=/ windows_destination+='\'; fi
+  if [ "$trailing" = yes ]; then linux_destination+=/ windows_destination+=$([ "$spelling" = forward ] && echo / || echo '\'); fi
+  windows_pattern="$(windows_path "$pipes")$([ "$spelling" = forward ] && echo / || echo '\')"
+  windows_pattern+=$([ "$spelling" = upper ] && echo '*.WAV' || echo '*.wav')
 
   # Both run in an empty directory, so both read the list file that the
   # build put beside the program.
   linux_code=0 windows_code=0
   (cd "$work" && "$linux_exe" "$pipes/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
     >"$work/$name.linux.txt" || linux_code=$?
-  (cd "$work" && "$wine_run" "$windows_exe" "$(windows_path "$pipes")\\*.wav" "$windows_destination" \
+  (cd "$work" && "$wine_run" "$windows_exe" "$windows_pattern" "$windows_destination" \
     "$detune" "${option_words[@]}") >"$work/$name.windows.txt" || windows_code=$?
 
   [ "$linux_code" = "$windows_code" ] || fail "$name: exit code $linux_code on Linux, $windows_code on Windows"

@@ -1,112 +1,51 @@
-// Shared pieces of the reliability tests: the real file loop run in-process
-// (exit code and console output as main would show them), temporaries
-// looked for, and the built program started with a prepared child process
-// (resource limits, signal dispositions) or interrupted while it runs.
+// For the reliability tests: the file loop run in-process, the temporaries
+// left in a folder, and a file-size limit for a spawned program (a full disk).
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "driver/file_loop.h"
-#include "driver/run_config.h"
-#include "common/run_error.h"
+#include "common/settings.h"
 #include "run_program.h"
-#include "wave_builder.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace zelvanor::testing {
 
-struct LoopRun {
-  int exit_code = 0;
-  std::string output;  // everything printed, then the message main prints
-};
+using LoopRun = ProgramResult;
 
-// ProcessMatchingFiles with a fixed factor, as main runs it after the
-// banner and the options.
+// The file loop as main runs it, with the settings stated as options.
 inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destination, double factor,
                            const Settings& settings = {}) {
-  RunConfig config;
-  config.source_pattern = pattern;
-  config.destination = destination;
-  config.detune = std::to_string(factor);
-  config.settings = settings;
-  config.base_factor = factor;
-  LoopRun run;
-  ::testing::internal::CaptureStdout();
-  std::string message;
-  try {
-    ProcessMatchingFiles(config);
-  } catch (const RunError& error) {
-    run.exit_code = error.exit_code();
-    message = error.message();
-  }
-  run.output = ::testing::internal::GetCapturedStdout() + message;
-  return run;
+  std::vector<std::string> words{pattern, destination, zelvanor::Format("%.17g", factor),
+                                 "V=" + std::to_string(settings.verbosity), "Q=" + std::to_string(settings.quality),
+                                 "L=" + std::to_string(settings.dummy_loop_length)};
+  if (settings.keep_unused_part) words.push_back("U");
+  if (!settings.copy_unknown_chunks) words.push_back("X");
+  return RunInProcess(words, fs::current_path());
 }
 
-// Names in `directory` that are temporary outputs ("NAME.zelvanor-XXXXXX",
-// or the anonymous ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows).
-inline std::vector<std::string> TemporariesIn(const std::filesystem::path& directory) {
+// Temporary outputs in `directory`: "NAME.zelvanor-XXXXXX" or ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows.
+inline std::vector<std::string> TemporariesIn(const fs::path& directory) {
   std::vector<std::string> found;
   for (const std::string& name : ListDirectory(directory)) {
 #ifdef _WIN32
-    const bool temporary = name.rfind("zlv", 0) == 0 && std::filesystem::path(name).extension() == ".tmp";
+    if (name.rfind("zlv", 0) == 0 && fs::path(name).extension() == ".tmp") found.push_back(name);
 #else
-    const bool temporary = name.find(".zelvanor-") != std::string::npos;
+    if (name.find(".zelvanor-") != std::string::npos) found.push_back(name);
 #endif
-    if (temporary) found.push_back(name);
   }
   return found;
 }
 
 #ifndef _WIN32
-
-// The built program, started with its standard output thrown away and
-// `prepare` run in the child before exec (limits, signal dispositions).
-// SIGINT, SIGTERM and SIGHUP get their default action in the child, as under a
-// terminal: a test runner started in the background may have them ignored,
-// and an ignored signal stays ignored across exec.
-inline pid_t StartZelvanor(const std::vector<std::string>& arguments, const std::filesystem::path& working_directory,
-                           void (*prepare)() = nullptr) {
-  std::vector<std::string> words{ZELVANOR_EXECUTABLE};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const std::string directory = working_directory.string();
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGHUP, SIG_DFL);
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (::chdir(directory.c_str()) != 0 || null < 0 || ::dup2(null, STDOUT_FILENO) < 0) ::_exit(126);
-    if (prepare != nullptr) prepare();
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  return child;
+// The `prepare` of a spawned program: writes past kKiB KiB fail as on a full
+// disk, with EFBIG when SIGXFSZ is ignored, else by that signal.
+template <unsigned kKiB, bool kIgnoreSigxfsz = true>
+void LimitFileSize() {
+  const rlimit limit{rlim_t{kKiB} * 1024, rlim_t{kKiB} * 1024};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (kIgnoreSigxfsz) ::signal(SIGXFSZ, SIG_IGN);
 }
-
-// Exit code, or 128 + the signal that ended the process (as a shell says).
-inline int WaitForExit(pid_t child) {
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-#endif  // !_WIN32
+#endif
 
 }  // namespace zelvanor::testing

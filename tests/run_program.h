@@ -1,282 +1,277 @@
-// Helpers for end-to-end tests that run the built program:
-//
-//   ScratchDirectory dir;                       // empty, removed afterwards
-//   WriteFile(dir.path() / "a.wav", bytes);
-//   ZelvanorRun run = RunZelvanor({"*.wav", "out", "1"}, dir.path());
-//   EXPECT_EQ(run.exit_code, 1);
-//   EXPECT_EQ(run.output, "usage: ...\n");      // standard output after the banner
-//
-// RunProgram is the general form: any program, any arguments (passed as
-// they are, no shell), a working directory; it returns the exit code and
-// everything written to standard output. Standard error is left alone, so
-// sanitizer reports still show up in the test log.
+// Running the program in tests: in-process through zelvanor::Run (working
+// directory changed, standard output captured, an early end shown as main
+// shows it), or as the built executable where only a process tells (signals,
+// resource limits, main's own exit codes, the console's line ends).
+// ExpectRun states a whole run as one table row: the files it starts from,
+// its arguments, what it prints, its exit code and the files it leaves.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <map>
 #include <random>
-#include <string>
-#include <system_error>
-#include <vector>
 
+#include "common/run_error.h"
+#include "driver/run.h"
 #include "driver/version.h"
+#include "examples/example_pipes.h"
 #include "platform/path_separators.h"
+#include "wave_builder.h"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace zelvanor::testing {
 
-// A fresh, empty directory under the system's temporary directory, removed
-// with everything in it when the object goes.
+namespace fs = std::filesystem;
+
+// A fresh, empty directory, removed with everything in it when the object goes.
 class ScratchDirectory {
  public:
   ScratchDirectory() {
     std::random_device entropy;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-      path_ = base / ("zelvanor-test-" + std::to_string(entropy()));
-      if (std::filesystem::create_directory(path_)) break;
-    }
+    do path_ = fs::temp_directory_path() / ("zelvanor-test-" + std::to_string(entropy()));
+    while (!fs::create_directory(path_));
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-
-  const std::filesystem::path& path() const { return path_; }
+  ~ScratchDirectory() { std::error_code ignored; fs::remove_all(path_, ignored); }
+  const fs::path& path() const { return path_; }
 
  private:
-  std::filesystem::path path_;
+  fs::path path_;
 };
 
-inline void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+// `directory` is the current directory while the object lives.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
+  CurrentDirectory(const CurrentDirectory&) = delete;
+  ~CurrentDirectory() { std::error_code ignored; fs::current_path(previous_, ignored); }
+
+ private:
+  fs::path previous_;
+};
+
+inline void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+inline void WriteFile(const fs::path& path, const std::string& text) {
+  WriteFile(path, Bytes(text.begin(), text.end()));
 }
-
-inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+inline Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return {std::istreambuf_iterator<char>(in), {}};
 }
-
-// Names of the entries of `directory`, sorted.
-inline std::vector<std::string> ListDirectory(const std::filesystem::path& directory) {
+inline std::string ReadText(const fs::path& path) {
+  const Bytes bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
+}
+inline std::vector<std::string> ListDirectory(const fs::path& directory) {  // sorted names
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
+  for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
+// The output path the program forms from a destination without a final
+// separator: "out/a.wav", or "out\\a.wav" on Windows.
+inline std::string DestinationPath(const std::string& destination, const std::string& name) {
+  return destination + platform::kNativeSeparator + name;
+}
+
 struct ProgramResult {
   int exit_code = -1;  // 128 + the signal number when a signal ended it
-  std::string output;  // standard output, byte for byte
+  std::string output;  // standard output; for ZelvanorRun, what follows the banner
 };
+using ZelvanorRun = ProgramResult;
 
 #ifndef _WIN32
-// `prepare_child`, when given, runs in the child just before exec (a
-// resource limit, a signal disposition); it must be async-signal-safe.
-inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory,
-                                void (*prepare_child)() = nullptr) {
-  // Everything the child needs is prepared before fork: after it, only
-  // async-signal-safe calls are allowed.
+// Starts `program` with standard output into `output_fd` (thrown away when
+// negative), SIGINT, SIGTERM and SIGHUP at their default action as under a
+// terminal (an ignored signal survives exec), and `prepare` run before exec.
+inline pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          const fs::path& working_directory, int output_fd, void (*prepare)() = nullptr) {
+  // After fork only async-signal-safe calls are allowed: everything is made before.
   std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   const std::string directory = working_directory.string();
-
-  ProgramResult result;
-  int pipe_ends[2];
-  if (::pipe(pipe_ends) != 0) {
-    ADD_FAILURE() << "pipe failed";
-    return result;
-  }
   std::fflush(nullptr);
   const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipe_ends[0]);
-    if (::chdir(directory.c_str()) != 0 || ::dup2(pipe_ends[1], STDOUT_FILENO) < 0) ::_exit(126);
-    if (prepare_child != nullptr) prepare_child();
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(pipe_ends[1]);
-  if (child < 0) {
-    ::close(pipe_ends[0]);
-    ADD_FAILURE() << "fork failed";
-    return result;
-  }
-  char block[4096];
-  for (;;) {
-    const ssize_t got = ::read(pipe_ends[0], block, sizeof block);
-    if (got > 0) {
-      result.output.append(block, static_cast<std::size_t>(got));
-    } else if (got == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  ::close(pipe_ends[0]);
+  if (child != 0) return child;
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal_number, SIG_DFL);
+  if (output_fd < 0) output_fd = ::open("/dev/null", O_WRONLY);
+  if (::chdir(directory.c_str()) != 0 || ::dup2(output_fd, STDOUT_FILENO) < 0) ::_exit(126);
+  if (prepare != nullptr) prepare();
+  ::execv(argv[0], argv.data());
+  ::_exit(127);
+}
+
+// Exit code, or 128 + the signal that ended the process (as a shell says).
+inline int WaitForExit(pid_t child) {
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.exit_code = 128 + WTERMSIG(status);
-  return result;
-}
-#else
-// Windows: CreateProcess with a command line quoted by the C runtime's
-// rules (no command processor in between, so no word is reinterpreted),
-// standard output read from a pipe.
-inline std::string QuotedForCommandLine(const std::string& word) {
-  if (!word.empty() && word.find_first_of(" \t\n\v\"") == std::string::npos) return word;
-  // Backslashes are literal except before a quote: there they double, and
-  // the quote gets one more.
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : word) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// `prepare_child` is for POSIX children; Windows has no such step.
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::filesystem::path& working_directory,
-                                void (*prepare_child)() = nullptr) {
-  (void)prepare_child;
+                                const fs::path& working_directory, void (*prepare)() = nullptr) {
   ProgramResult result;
-  std::string command_line = QuotedForCommandLine(program);
-  for (const std::string& argument : arguments) {
-    command_line += ' ';
-    command_line += QuotedForCommandLine(argument);
-  }
-
-  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!::CreatePipe(&read_end, &write_end, &inheritable, 0)) {
-    ADD_FAILURE() << "CreatePipe failed";
-    return result;
-  }
-  ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = write_end;
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process{};
-  const std::string directory = working_directory.string();
-  const BOOL started = ::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, directory.c_str(), &startup, &process);
-  ::CloseHandle(write_end);  // the child holds the only write end now
-  if (!started) {
-    ::CloseHandle(read_end);
-    ADD_FAILURE() << "CreateProcess failed for " << program << ": error " << ::GetLastError();
-    return result;
-  }
+  int ends[2];
+  if (::pipe(ends) != 0) return result;
+  const pid_t child = StartProgram(program, arguments, working_directory, ends[1], prepare);
+  ::close(ends[1]);
   char block[4096];
-  DWORD got = 0;
-  while (::ReadFile(read_end, block, sizeof block, &got, nullptr) && got > 0) result.output.append(block, got);
-  ::CloseHandle(read_end);
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exit_code = 0;
-  ::GetExitCodeProcess(process.hProcess, &exit_code);
-  result.exit_code = static_cast<int>(exit_code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return result;
-}
-#endif
-
-// What the program printed, with the line ends every system's tests expect.
-// Standard output is a text stream on Windows, where every line ends in
-// CR LF; taken back to LF the text must be the same as anywhere else.
-inline std::string ConsoleText(const std::string& printed) {
-#ifdef _WIN32
-  std::string text;
-  for (std::size_t i = 0; i < printed.size(); ++i) {
-    const char c = printed[i];
-    if (c == '\r' && i + 1 < printed.size() && printed[i + 1] == '\n') {
-      text += '\n';
-      ++i;
-      continue;
-    }
-    EXPECT_NE(c, '\n') << "a line end without CR in: " << printed;
-    text += c;
+  for (ssize_t got; (got = ::read(ends[0], block, sizeof block)) != 0 && (got > 0 || errno == EINTR);) {
+    if (got > 0) result.output.append(block, static_cast<std::size_t>(got));
   }
-  return text;
-#else
-  return printed;
-#endif
-}
-
-// The output path the program forms from a destination given without a
-// final separator: "out/a.wav", or "out\\a.wav" on Windows.
-inline std::string DestinationPath(const std::string& destination, const std::string& name) {
-  return destination + platform::kNativeSeparator + name;
-}
-
-#ifdef ZELVANOR_EXECUTABLE
-struct ZelvanorRun {
-  int exit_code = -1;
-  std::string banner;  // the first line, with its line end
-  std::string output;  // everything after the banner
-};
-
-// Runs the built program with `arguments` (the words after the program
-// name) in `working_directory` and splits off the banner line.
-inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& working_directory,
-                               void (*prepare_child)() = nullptr) {
-  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory, prepare_child);
-  ZelvanorRun result;
-  result.exit_code = run.exit_code;
-  const std::string output = ConsoleText(run.output);
-  const std::size_t line_end = output.find('\n');
-  const std::size_t split = line_end == std::string::npos ? output.size() : line_end + 1;
-  result.banner = output.substr(0, split);
-  result.output = output.substr(split);
-  EXPECT_EQ(result.banner.rfind(std::string("Zelvanor Vers ") + kVersion, 0), 0u) << "no banner in: " << run.output;
+  ::close(ends[0]);
+  if (child > 0) result.exit_code = WaitForExit(child);
   return result;
 }
-#endif  // ZELVANOR_EXECUTABLE
+#else
+// Through the command processor: each word quoted (no test word holds a
+// quote, and backslashes before a closing quote double), the whole line
+// quoted once more for cmd /c; standard output read as bytes.
+inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                const fs::path& working_directory, void (*)() = nullptr) {
+  std::string command = "\"";
+  for (const std::string& word : arguments) {
+    const std::size_t last = word.find_last_not_of('\\');
+    const std::size_t backslashes = last == std::string::npos ? word.size() : word.size() - last - 1;
+    command += " \"" + word + std::string(backslashes, '\\') + "\"";
+  }
+  const CurrentDirectory here(working_directory);
+  FILE* pipe = ::_popen(("\"\"" + program + command + "\"").c_str(), "rb");
+  ProgramResult result;
+  char block[4096];
+  for (std::size_t got; pipe != nullptr && (got = std::fread(block, 1, sizeof block, pipe)) > 0;) {
+    result.output.append(block, got);
+  }
+  if (pipe != nullptr) result.exit_code = ::_pclose(pipe);
+  return result;
+}
+#endif
+
+inline ZelvanorRun AfterBanner(int exit_code, const std::string& printed) {
+  const std::string banner = std::string("Zelvanor Vers ") + kVersion + " (c) the Zelvanor developers\n";
+  EXPECT_EQ(printed.substr(0, banner.size()), banner) << printed;
+  return {exit_code, printed.substr(std::min(banner.size(), printed.size()))};
+}
+
+// The run of `zelvanor ARGUMENTS` in `working_directory` as main runs it; the
+// program's own path (the list's second place) is then the test executable's.
+inline ZelvanorRun RunInProcess(const std::vector<std::string>& arguments, const fs::path& working_directory) {
+  std::vector<std::string> words{"zelvanor"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  const CurrentDirectory here(working_directory);
+  ::testing::internal::CaptureStdout();
+  std::pair<int, std::string> end{kExitSuccess, ""};
+  try {
+    Run(words);
+  } catch (const RunError& error) {
+    end = {error.exit_code(), error.message()};
+  } catch (const std::exception& error) {
+    end = {kExitFatal, std::string("Fatal: ") + error.what() + "\n"};
+  }
+  return AfterBanner(end.first, ::testing::internal::GetCapturedStdout() + end.second);
+}
+
+// The built executable. Console lines end in CR LF on Windows; the text is
+// compared with LF line ends.
+inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const fs::path& working_directory,
+                               void (*prepare)() = nullptr) {
+  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, arguments, working_directory, prepare);
+  std::string text = run.output;
+#ifdef _WIN32
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(run.output.begin(), run.output.end(), '\r'));
+#endif
+  return AfterBanner(run.exit_code, text);
+}
+
+// Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
+// release; "cut*.wav" has a cue point inside the stretch cut between loop and
+// release, fatal when the file is written; any other "*.wav" a short tone.
+inline Bytes SourceNamed(const std::string& name) {
+  if (name.rfind("long", 0) == 0) {
+    return examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 1.2}).bytes;
+  }
+  const bool cut = name.rfind("cut", 0) == 0;
+  std::vector<std::int32_t> values(cut ? 1200 : 400);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int32_t>(i % 100) * 300 - 15000;
+  WaveBuilder pipe;
+  pipe.Fmt({}).Data(Pcm(values, 16));
+  if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});
+  return pipe.Build();
+}
+
+struct RunCase {
+  // "dir/" a folder, "name:text" a text file, "ZELVANOR.INI" a copy of the
+  // shipped list, "name.wav" a source (SourceNamed); inside the scratch folder.
+  std::vector<std::string> files;
+  std::vector<std::string> arguments;
+  std::string output;  // after the banner
+  int exit_code = 0;
+  // When given: every entry afterwards, folders with a "/", and a "*" after
+  // each file of `files` whose bytes changed.
+  std::string after = "-";
+  void (*spawn)() = nullptr;  // when given: the built executable, this run in the child first (a limit, say)
+};
+inline constexpr void (*kSpawned)() = [] {};
+
+inline std::string Listing(const fs::path& directory, const std::map<std::string, Bytes>& before) {
+  std::vector<std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    std::string name = fs::relative(entry.path(), directory).generic_string();
+    const auto was = before.find(name);
+    const bool changed = was != before.end() && ReadFile(entry.path()) != was->second;
+    entries.push_back(name + (entry.is_directory() ? "/" : "") + (changed ? "*" : ""));
+  }
+  std::sort(entries.begin(), entries.end());
+  std::string joined;
+  for (const std::string& entry : entries) joined += (joined.empty() ? "" : " ") + entry;
+  return joined;
+}
+
+inline void ExpectRun(const RunCase& c) {
+  ScratchDirectory dir;
+  std::map<std::string, Bytes> before;
+  for (const std::string& file : c.files) {
+    const std::string name = file.substr(0, file.find(':'));
+    const fs::path path = dir.path() / name;
+    fs::create_directories(file.back() == '/' ? path : path.parent_path());
+    if (file.back() == '/') continue;
+    if (name == "ZELVANOR.INI" && name == file) {
+      fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", path);
+    } else {
+      const Bytes text(file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), name.size() + 1)), file.end());
+      WriteFile(path, name == file ? SourceNamed(path.filename().string()) : text);
+    }
+    before[name] = ReadFile(path);
+  }
+  const ZelvanorRun run =
+      c.spawn ? RunZelvanor(c.arguments, dir.path(), c.spawn) : RunInProcess(c.arguments, dir.path());
+  const std::string trace = ::testing::PrintToString(c.arguments);
+  EXPECT_EQ(run.output, c.output) << trace;
+  EXPECT_EQ(run.exit_code, c.exit_code) << trace << "\n" << run.output;
+  if (c.after != "-") {
+    EXPECT_EQ(Listing(dir.path(), before), c.after) << trace;
+  }
+}
 
 }  // namespace zelvanor::testing

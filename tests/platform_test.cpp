@@ -1,0 +1,109 @@
+// The operating-system layer: the atomic output file, pattern matching and
+// whole-file reads, on each system by its own rules.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/directory.h"
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "reliability_support.h"
+
+#ifdef _WIN32
+#include "platform/windows/interrupt_cleanup.h"
+#endif
+
+namespace zelvanor::testing {
+namespace {
+
+using platform::OutputFile;
+using Names = std::vector<std::string>;
+
+// The final header rewrite lands on bytes already on disk, on bytes still
+// buffered and across both; nothing has the final name before Commit. Sources
+// are read as they are on disk, never as text, also while a program writes them.
+TEST(Platform, OutputFilesAndWholeFileReads) {
+  ScratchDirectory dir;
+  const std::string final_path = (dir.path() / "pipe.wav").string();
+  Bytes expected((3 << 20) + 1000);
+  for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<std::uint8_t>(7 + i * 31);
+  OutputFile file;
+  ASSERT_TRUE(file.Create(final_path));
+  const std::size_t first = (3 << 20) - 24;  // more than the buffer: this part reaches the disk
+  file.Write(expected.data(), first);
+  file.Write(expected.data() + first, expected.size() - first);
+  EXPECT_EQ(ListDirectory(dir.path()), TemporariesIn(dir.path()));
+  EXPECT_EQ(TemporariesIn(dir.path()).size(), 1u);
+  for (const std::size_t at : {std::size_t{0}, first - 32, expected.size() - 8}) {
+    const Bytes patch(at == first - 32 ? 64 : 8, static_cast<std::uint8_t>(at));
+    file.WriteAt(at, patch.data(), patch.size());
+    std::copy(patch.begin(), patch.end(), expected.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kDone);
+  EXPECT_EQ(ListDirectory(dir.path()), Names{"pipe.wav"});
+  EXPECT_TRUE(platform::ReadWholeFile(final_path) == expected);  // every byte value, CR LF and Ctrl-Z included
+
+  // A rewrite beyond the end fails the file, which then leaves nothing.
+  ASSERT_TRUE(file.Create((dir.path() / "b.wav").string()));
+  file.Write("abcd", 4);
+  file.WriteAt(2, "xyz", 3);
+  EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kWriteFailed);
+  EXPECT_EQ(ListDirectory(dir.path()), Names{"pipe.wav"});
+  // A name as long as a file name may be still gets a temporary beside it.
+  ASSERT_TRUE(file.Create((dir.path() / std::string(250, 'n')).string()));
+  file.Write("abc", 3);
+  EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kDone);
+  EXPECT_EQ(ListDirectory(dir.path()), (Names{std::string(250, 'n'), "pipe.wav"}));
+
+  std::ofstream writer(dir.path() / "open.wav", std::ios::binary);
+  writer << "RIFF" << std::flush;
+  EXPECT_EQ(platform::ReadWholeFile((dir.path() / "open.wav").string()), (Bytes{'R', 'I', 'F', 'F'}));
+  EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "missing.wav").string()).has_value());
+}
+
+#ifdef _WIN32
+// Ctrl+C, Ctrl+Break or a closed console: the open temporary goes before
+// the process ends, an existing destination and a committed output stay.
+TEST(Platform, ConsoleInterruptDeletesTheOpenTemporary) {
+  ScratchDirectory dir;
+  WriteFile(dir.path() / "old.wav", std::string("previous run"));
+  OutputFile done;
+  ASSERT_TRUE(done.Create((dir.path() / "done.wav").string()));
+  ASSERT_EQ(done.Commit(), OutputFile::CommitResult::kDone);
+  OutputFile file;
+  ASSERT_TRUE(file.Create((dir.path() / "old.wav").string()));
+  file.Write("partial", 7);
+  platform::windows::DeleteRememberedFiles();
+  file.Discard();  // an open file deleted goes with its last handle, as when the process ends
+  EXPECT_EQ(ListDirectory(dir.path()), (Names{"done.wav", "old.wav"}));
+  EXPECT_EQ(ReadText(dir.path() / "old.wav"), "previous run");
+}
+#endif
+
+TEST(Platform, MatchFilesTakesRegularFilesInAReproducibleOrder) {
+  ScratchDirectory dir;
+  for (const char* name : {"b.wav", "a.wav", "B2.wav", "A10.wav", "A9.wav", ".hidden.wav", "036-C.WAV", "notes.txt"}) {
+    WriteFile(dir.path() / name, std::string("x"));
+  }
+  fs::create_directory(dir.path() / "folder.wav");
+  const auto match = [&](const std::string& pattern) { return platform::MatchFiles((dir.path() / pattern).string()); };
+#ifndef _WIN32
+  // Shell wildcards, case counts, bytewise order; hidden files only by name.
+  fs::create_symlink(dir.path() / "a.wav", dir.path() / "link.wav");
+  fs::create_symlink(dir.path() / "missing", dir.path() / "dangling.wav");
+  EXPECT_EQ(match("*.wav"), (Names{"A10.wav", "A9.wav", "B2.wav", "a.wav", "b.wav", "link.wav"}));
+  EXPECT_EQ(match("[ab]*.wav"), (Names{"a.wav", "b.wav"}));
+  EXPECT_EQ(match(".hidden.wav"), Names{".hidden.wav"});
+#else
+  // Windows' own rules, the ones Explorer and cmd.exe follow: case does not
+  // count, the file system's order, a leading dot is nothing special.
+  EXPECT_EQ(match("*.wav"), (Names{".hidden.wav", "036-C.WAV", "a.wav", "A10.wav", "A9.wav", "b.wav", "B2.wav"}));
+  EXPECT_EQ(match("A.WAV"), Names{"a.wav"});
+  EXPECT_EQ(platform::MatchFiles(dir.path().string() + "/b*.wav"), (Names{"b.wav", "B2.wav"}));
+#endif
+  EXPECT_EQ(match("folder.wav"), Names{});
+  EXPECT_EQ(match("missing/*.wav"), Names{});
+}
+
+}  // namespace
+}  // namespace zelvanor::testing

@@ -1,0 +1,131 @@
+// The program as a user's shell runs it, with every signal at its default
+// action: under a file-size limit (`ulimit -f`), and with its standard
+// output going to a reader that has gone away (`| head -1`). Either way no
+// temporary file and no partial output may remain.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "examples/example_pipes.h"
+#include "reliability_support.h"
+
+namespace zelvanor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A shell started from a test runner may pass signals on ignored; a user's
+// shell does not.
+void DefaultSignals() {
+  ::signal(SIGXFSZ, SIG_DFL);
+  ::signal(SIGPIPE, SIG_DFL);
+}
+void LimitFileSize(rlim_t bytes) {
+  DefaultSignals();
+  const struct rlimit limit {bytes, bytes};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+void Limit200KiB() { LimitFileSize(200 * 1024); }
+void LimitNothing() { LimitFileSize(0); }
+
+// a.wav and c.wav retune to under 200 KiB, b.wav to far more.
+void ThreePipes(const fs::path& root) {
+  fs::create_directories(root / "in");
+  fs::create_directories(root / "out");
+  fs::create_directories(root / "pages");
+  const double seconds[] = {0.4, 2.0, 0.4};
+  for (int i = 0; i < 3; ++i) {
+    const examples::PipeSpec spec{.bits = 16, .channels = 1 + (i == 1), .seconds = seconds[i]};
+    WriteFile(root / "in" / (std::string(1, static_cast<char>('a' + i)) + ".wav"),
+              examples::SynthesizePipe(spec).bytes);
+  }
+}
+
+struct Limited {
+  std::vector<std::string> words;
+  void (*limit)();
+  const char* folder;              // where outputs go
+  std::vector<std::string> left;  // what it holds afterwards
+};
+
+class FileSizeLimit : public ::testing::TestWithParam<Limited> {};
+
+// SIGXFSZ would kill the run silently and leave a temporary; the program
+// ignores it, so the write fails with EFBIG and ends like any failed write.
+TEST_P(FileSizeLimit, EndsAsAFailedWriteAndLeavesNothingPartial) {
+  ScratchDirectory dir;
+  ThreePipes(dir.path());
+  const ZelvanorRun run = RunZelvanor(GetParam().words, dir.path(), GetParam().limit);
+  EXPECT_EQ(run.exit_code, 99);
+  const std::string failed = "Fatal: can't write to output file!\n";
+  ASSERT_GE(run.output.size(), failed.size()) << run.output;
+  EXPECT_EQ(run.output.substr(run.output.size() - failed.size()), failed) << run.output;
+  EXPECT_EQ(ListDirectory(dir.path() / GetParam().folder), GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, FileSizeLimit,
+    ::testing::Values(Limited{{"in/*.wav", "out", "0.5", "J=1"}, Limit200KiB, "out", {"a.wav"}},
+                      Limited{{"in/*.wav", "out", "0.5", "J=3"}, Limit200KiB, "out", {"a.wav"}},
+                      Limited{{"x", "pages/", "Werckmeister_III", "H"}, LimitNothing, "pages", {}}));
+
+// The write end of a pipe whose read end is closed before the program
+// starts: its first write to standard output finds no reader, like a
+// `head -1` that has read its line and gone.
+int g_reader_gone = -1;
+void OutputToGoneReader() {
+  DefaultSignals();
+  ::dup2(g_reader_gone, STDOUT_FILENO);
+}
+void OutputToGoneReaderIgnoringSigpipe() {
+  OutputToGoneReader();
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+struct Reader {
+  std::vector<std::string> words;
+  void (*prepare)();
+  int exit_code;
+  std::vector<std::string> left;
+};
+
+class ClosedOutput : public ::testing::TestWithParam<Reader> {};
+
+// SIGPIPE at its default action ends the run by that signal (a shell shows
+// 141) after every temporary is removed: the first file's messages are
+// written before its output is renamed, so none is in place. Ignored when
+// the program starts, it stays ignored and the run finishes its files.
+TEST_P(ClosedOutput, RemovesTemporariesOrFinishesWhenIgnored) {
+  ScratchDirectory dir;
+  ThreePipes(dir.path());
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  g_reader_gone = ends[1];
+  const pid_t child = StartZelvanor(GetParam().words, dir.path(), GetParam().prepare);
+  ::close(ends[1]);
+  ASSERT_GT(child, 0);
+  EXPECT_EQ(WaitForExit(child), GetParam().exit_code);
+  EXPECT_EQ(ListDirectory(dir.path() / "out"), GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ClosedOutput,
+    ::testing::Values(Reader{{"in/*.wav", "out", "0.2", "J=1", "V=5"}, OutputToGoneReader, 128 + SIGPIPE, {}},
+                      Reader{{"in/*.wav", "out", "0.2", "J=1"}, OutputToGoneReader, 128 + SIGPIPE, {}},
+                      Reader{{"in/*.wav", "out", "0.2", "J=3"}, OutputToGoneReader, 128 + SIGPIPE, {}},
+                      Reader{{"in/*.wav", "out", "0.2", "J=3", "V=4"}, OutputToGoneReaderIgnoringSigpipe, 0,
+                             {"a.wav", "b.wav", "c.wav"}}));
+
+}  // namespace
+}  // namespace zelvanor::testing
+
+#endif  // !_WIN32

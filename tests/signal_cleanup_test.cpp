@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -49,34 +50,6 @@ void ThreePipes(const fs::path& root) {
   }
 }
 
-struct Limited {
-  std::vector<std::string> words;
-  void (*limit)();
-  const char* folder;              // where outputs go
-  std::vector<std::string> left;  // what it holds afterwards
-};
-
-class FileSizeLimit : public ::testing::TestWithParam<Limited> {};
-
-// SIGXFSZ would kill the run silently and leave a temporary; the program
-// ignores it, so the write fails with EFBIG and ends like any failed write.
-TEST_P(FileSizeLimit, EndsAsAFailedWriteAndLeavesNothingPartial) {
-  ScratchDirectory dir;
-  ThreePipes(dir.path());
-  const ZelvanorRun run = RunZelvanor(GetParam().words, dir.path(), GetParam().limit);
-  EXPECT_EQ(run.exit_code, 99);
-  const std::string failed = "Fatal: can't write to output file!\n";
-  ASSERT_GE(run.output.size(), failed.size()) << run.output;
-  EXPECT_EQ(run.output.substr(run.output.size() - failed.size()), failed) << run.output;
-  EXPECT_EQ(ListDirectory(dir.path() / GetParam().folder), GetParam().left);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, FileSizeLimit,
-    ::testing::Values(Limited{{"in/*.wav", "out", "0.5", "J=1"}, Limit200KiB, "out", {"a.wav"}},
-                      Limited{{"in/*.wav", "out", "0.5", "J=3"}, Limit200KiB, "out", {"a.wav"}},
-                      Limited{{"x", "pages/", "Werckmeister_III", "H"}, LimitNothing, "pages", {}}));
-
 // The write end of a pipe whose read end is closed before the program
 // starts: its first write to standard output finds no reader, like a
 // `head -1` that has read its line and gone.
@@ -90,40 +63,50 @@ void OutputToGoneReaderIgnoringSigpipe() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-struct Reader {
+struct ShellRun {
   std::vector<std::string> words;
   void (*prepare)();
   int exit_code;
-  std::vector<std::string> left;
+  const char* ending;              // of standard output
+  const char* folder;              // where outputs go
+  std::vector<std::string> left;  // what it holds afterwards
 };
 
-class ClosedOutput : public ::testing::TestWithParam<Reader> {};
+class AsAShellRunsIt : public ::testing::TestWithParam<ShellRun> {};
 
-// SIGPIPE at its default action ends the run by that signal (a shell shows
-// 141) after every temporary is removed: the first file's messages are
-// written before its output is renamed, so none is in place. Ignored when
-// the program starts, it stays ignored and the run finishes its files.
-TEST_P(ClosedOutput, RemovesTemporariesOrFinishesWhenIgnored) {
+TEST_P(AsAShellRunsIt, LeavesNoTemporaryAndNoPartialOutput) {
   ScratchDirectory dir;
   ThreePipes(dir.path());
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
   ::close(ends[0]);
   g_reader_gone = ends[1];
-  const pid_t child = StartZelvanor(GetParam().words, dir.path(), GetParam().prepare);
+  const ProgramResult run = RunProgram(ZELVANOR_EXECUTABLE, GetParam().words, dir.path(), GetParam().prepare);
   ::close(ends[1]);
-  ASSERT_GT(child, 0);
-  EXPECT_EQ(WaitForExit(child), GetParam().exit_code);
-  EXPECT_EQ(ListDirectory(dir.path() / "out"), GetParam().left);
+  EXPECT_EQ(run.exit_code, GetParam().exit_code) << run.output;
+  const std::string ending = GetParam().ending;
+  EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), ending.size())), ending);
+  EXPECT_EQ(ListDirectory(dir.path() / GetParam().folder), GetParam().left);
 }
 
+// A file-size limit ends as a failed write: SIGXFSZ would kill the run
+// silently and leave a temporary, so the program ignores it. SIGPIPE at its
+// default action ends the run by that signal (141 in a shell) once every
+// temporary is removed; a file's messages are written before its output is
+// renamed, so none is in place. Ignored at start, SIGPIPE stays ignored and
+// the run finishes its files.
+const char kCantWrite[] = "Fatal: can't write to output file!\n";
 INSTANTIATE_TEST_SUITE_P(
-    Runs, ClosedOutput,
-    ::testing::Values(Reader{{"in/*.wav", "out", "0.2", "J=1", "V=5"}, OutputToGoneReader, 128 + SIGPIPE, {}},
-                      Reader{{"in/*.wav", "out", "0.2", "J=1"}, OutputToGoneReader, 128 + SIGPIPE, {}},
-                      Reader{{"in/*.wav", "out", "0.2", "J=3"}, OutputToGoneReader, 128 + SIGPIPE, {}},
-                      Reader{{"in/*.wav", "out", "0.2", "J=3", "V=4"}, OutputToGoneReaderIgnoringSigpipe, 0,
-                             {"a.wav", "b.wav", "c.wav"}}));
+    Signals, AsAShellRunsIt,
+    ::testing::Values(
+        ShellRun{{"in/*.wav", "out", "0.5", "J=1"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
+        ShellRun{{"in/*.wav", "out", "0.5", "J=3"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
+        ShellRun{{"x", "pages/", "Werckmeister_III", "H"}, LimitNothing, 99, kCantWrite, "pages", {}},
+        ShellRun{{"in/*.wav", "out", "0.2", "J=1", "V=5"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
+        ShellRun{{"in/*.wav", "out", "0.2", "J=1"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
+        ShellRun{{"in/*.wav", "out", "0.2", "J=3"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
+        ShellRun{{"in/*.wav", "out", "0.2", "J=3", "V=4"}, OutputToGoneReaderIgnoringSigpipe, 0, "", "out",
+                 {"a.wav", "b.wav", "c.wav"}}));
 
 }  // namespace
 }  // namespace zelvanor::testing

@@ -96,6 +96,7 @@ cases=(
   "temperament|Meantone_quarter_comma|T=Equal V=5|yes"
   "temperament-offset|Pythagorean+2.5|O=1 V=3|no"
   "tuning-page|Meantone_quarter_comma|H V=2|yes"
+  "four-at-once|0.75|V=5 J=4|no"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r name detune options trailing <<<"$case"

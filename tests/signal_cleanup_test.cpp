@@ -64,6 +64,7 @@ void OutputToGoneReaderIgnoringSigpipe() {
 }
 
 struct ShellRun {
+  const char* name;
   std::vector<std::string> words;
   void (*prepare)();
   int exit_code;
@@ -99,14 +100,17 @@ const char kCantWrite[] = "Fatal: can't write to output file!\n";
 INSTANTIATE_TEST_SUITE_P(
     Signals, AsAShellRunsIt,
     ::testing::Values(
-        ShellRun{{"in/*.wav", "out", "0.5", "J=1"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
-        ShellRun{{"in/*.wav", "out", "0.5", "J=3"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
-        ShellRun{{"x", "pages/", "Werckmeister_III", "H"}, LimitNothing, 99, kCantWrite, "pages", {}},
-        ShellRun{{"in/*.wav", "out", "0.2", "J=1", "V=5"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
-        ShellRun{{"in/*.wav", "out", "0.2", "J=1"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
-        ShellRun{{"in/*.wav", "out", "0.2", "J=3"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
-        ShellRun{{"in/*.wav", "out", "0.2", "J=3", "V=4"}, OutputToGoneReaderIgnoringSigpipe, 0, "", "out",
-                 {"a.wav", "b.wav", "c.wav"}}));
+        ShellRun{"FileSizeLimitJ1", {"in/*.wav", "out", "0.5", "J=1"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
+        ShellRun{"FileSizeLimitJ3", {"in/*.wav", "out", "0.5", "J=3"}, Limit200KiB, 99, kCantWrite, "out", {"a.wav"}},
+        ShellRun{"FileSizeLimitTuningPage", {"x", "pages/", "Werckmeister_III", "H"}, LimitNothing, 99, kCantWrite,
+                 "pages", {}},
+        ShellRun{"ReaderGoneMidFileJ1", {"in/*.wav", "out", "0.2", "J=1", "V=5"}, OutputToGoneReader, 128 + SIGPIPE,
+                 "", "out", {}},
+        ShellRun{"ReaderGoneJ1", {"in/*.wav", "out", "0.2", "J=1"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
+        ShellRun{"ReaderGoneJ3", {"in/*.wav", "out", "0.2", "J=3"}, OutputToGoneReader, 128 + SIGPIPE, "", "out", {}},
+        ShellRun{"ReaderGoneSigpipeIgnoredJ3", {"in/*.wav", "out", "0.2", "J=3", "V=4"},
+                 OutputToGoneReaderIgnoringSigpipe, 0, "", "out", {"a.wav", "b.wav", "c.wav"}}),
+    [](const auto& run) { return std::string(run.param.name); });
 
 }  // namespace
 }  // namespace zelvanor::testing

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -40,9 +41,11 @@ extern "C" void RemoveTemporariesAndDie(int signal_number) {
   // calls from done, and cannot be this thread (it holds these signals).
   while (g_registering.load() != 0) {
   }
+  const int interrupted_errno = errno;  // a file renamed meanwhile fails to unlink
   for (Slot& slot : g_slots) {
     if (slot.armed.load()) ::unlink(slot.path);
   }
+  errno = interrupted_errno;
   // SA_RESETHAND restored the default action; raising again ends the
   // process the way the signal would have, so the parent sees it.
   ::raise(signal_number);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct Batch {
   const char* shows;  // part of what the J=1 run prints
   std::function<void(const fs::path&)> prepare = {};
 };
+
+void PrintTo(const Batch& row, std::ostream* out) { *out << row.name; }
 
 // Eight pipes of three formats and lengths, so that the lanes finish out of
 // order, in in/; out/ exists.

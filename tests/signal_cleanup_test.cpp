@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ struct ShellRun {
   const char* folder;              // where outputs go
   std::vector<std::string> left;  // what it holds afterwards
 };
+
+void PrintTo(const ShellRun& row, std::ostream* out) { *out << row.name; }
 
 class AsAShellRunsIt : public ::testing::TestWithParam<ShellRun> {};
 

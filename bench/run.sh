@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times Zelvanor on a generated corpus of organ pipes against the I/O floor
-# (cp -r of the corpus) and a peer (sox), side by side in one run.
+# (cp -r of the corpus) and a peer (sox), side by side in one run; and
+# Zelvanor working on 1, 2 and 4 files at once (J=) beside its default (as
+# many as the cores).
 #
 #   bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]
 #
@@ -84,6 +86,9 @@ add floor "cp -r (I/O floor)" "floor corpus"
 add q0 "zelvanor +100 Q=0" "zel corpus +100 Q=0"
 add q1 "zelvanor +100 Q=1" "zel corpus +100 Q=1"
 add q2 "zelvanor +100 Q=2" "zel corpus +100 Q=2"
+add j1 "zelvanor +100 Q=2 J=1" "zel corpus +100 Q=2 J=1"
+add j2 "zelvanor +100 Q=2 J=2" "zel corpus +100 Q=2 J=2"
+add j4 "zelvanor +100 Q=2 J=4" "zel corpus +100 Q=2 J=4"
 add temperament "zelvanor $temperament" "zel corpus $temperament"
 if command -v sox >/dev/null 2>&1; then
   add peer "sox speed 1.0594631 rate -q" "peer corpus"
@@ -128,13 +133,17 @@ for name in "${names[@]}"; do
   cpu[$name]=$(echo "${cpu_samples[$name]}" | median)
 done
 
-# Peak resident memory of one run (GNU time, in KiB).
+# Peak resident memory of one run (GNU time, in KiB); options after the corpus.
 peak_kib() {
+  local corpus=$1
+  shift
   rm -rf out && mkdir out
-  /usr/bin/time -f %M "$zelvanor" "$1/*.wav" out +100 V=0 2>&1 >/dev/null | tail -1
+  /usr/bin/time -f %M "$zelvanor" "$corpus/*.wav" out +100 V=0 "$@" 2>&1 >/dev/null | tail -1
 }
 rss=$(peak_kib corpus)
 rss2x=$(peak_kib corpus2x)
+declare -A rss_j
+for j in 1 2 4; do rss_j[$j]=$(peak_kib corpus J=$j); done
 largest2x=$(find corpus2x -name '*.wav' -printf '%s\n' | sort -n | tail -1)
 rm -rf out
 
@@ -167,8 +176,24 @@ printf '  zelvanor Q=2 %s s -> %s s  (x%s), %s x floor\n' "$(seconds "${med[q2]}
 echo
 printf 'peak resident memory of zelvanor Q=2: %.2f MiB (corpus), %.2f MiB (corpus x2)\n' \
   "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$(awk -v k="$rss2x" 'BEGIN { print k / 1024 }')"
-printf '  budget, largest source + 4 MiB: %.2f MiB (corpus), %.2f MiB (corpus x2)\n' \
-  "$(awk -v b="$largest" 'BEGIN { print b / 1048576 + 4 }')" "$(awk -v b="$largest2x" 'BEGIN { print b / 1048576 + 4 }')"
+default_j=$(nproc)
+[ "$default_j" -le 16 ] || default_j=16
+printf '  budget, J x (largest source + 4 MiB), J=%d: %.2f MiB (corpus), %.2f MiB (corpus x2)\n' "$default_j" \
+  "$(awk -v j="$default_j" -v b="$largest" 'BEGIN { print j * (b / 1048576 + 4) }')" \
+  "$(awk -v j="$default_j" -v b="$largest2x" 'BEGIN { print j * (b / 1048576 + 4) }')"
+
+echo
+echo "files at once (Q=2; J=$default_j is the default here):"
+printf '  %-6s %9s %9s %12s %9s %14s %14s\n' "J" "median s" "x floor" "speed-up" "cpu s" "peak MiB" "budget MiB"
+for j in 1 2 4 default; do
+  name=j$j peak=${rss_j[$j]:-$rss} lanes=$j
+  [ "$j" = default ] && name=q2 lanes=$default_j
+  [ -n "${med[$name]:-}" ] || continue
+  printf '  %-6s %9s %9s %12s %9s %14.2f %14.2f\n' "$j" "$(seconds "${med[$name]}")" \
+    "$(ratio "${med[$name]}" "${med[floor]}")" "$(ratio "${med[j1]}" "${med[$name]}")" "$(seconds "${cpu[$name]}")" \
+    "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v j="$lanes" -v b="$largest" 'BEGIN { print j * (b / 1048576 + 4) }')"
+done
 
 if [ "$micro" -eq 1 ]; then
   cmake --build "$root/build/release" --target zelvanor_microbench >/dev/null 2>&1 || true

@@ -107,6 +107,7 @@ cases=(
   "forward-slashes|1.5|V=2|yes|forward"
   "forward-slashes-page|Kellner|H|yes|forward"
   "upper-case-pattern|1.5|V=3|no|upper"
+  "four-at-once|0.75|V=5 J=4|no"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r name detune options trailing spelling <<<"$case"

@@ -1,5 +1,7 @@
 #include "driver/command_line.h"
 
+#include <algorithm>
+
 #include "common/ascii.h"
 #include "common/console.h"
 #include "common/number_text.h"
@@ -85,6 +87,10 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
         break;
       case 'Q':
         settings.quality = LeadingInt32(value);
+        break;
+      case 'J':
+        outcome.parallel_files = std::clamp(LeadingInt32(value), 1, kMaxParallelFiles);
+        if (settings.verbosity > 1) Print("Parallel files set to %d\n", *outcome.parallel_files);
         break;
       default:
         Print("Unknown special option %s\n", word.c_str());

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "common/settings.h"
+#include "platform/temporary_file.h"
 #include "tuning/temperament.h"
 #include "tuning/temperament_list.h"
 
@@ -40,11 +42,18 @@ using TemperamentLoader =
 struct OptionOutcome {
   Settings settings;
   Temperament original;  // the default temperament unless T= named one
+  std::optional<int> parallel_files;  // J=, 1 to kMaxParallelFiles
 };
+
+// The most files a run works on at once. Beyond this the disk, not the
+// processor, sets the pace; and every temporary output of the run must fit
+// the table that an interrupt cleans up.
+inline constexpr int kMaxParallelFiles = 16;
+static_assert(kMaxParallelFiles <= platform::kTemporariesCleanedOnInterrupt);
 
 // Applies the option words in order. Unknown words print the help or
 // "Unknown special option" and the run goes on. A negative L= is taken as
-// 0, with a notice.
+// 0, with a notice. J= is held to 1 .. kMaxParallelFiles.
 OptionOutcome ParseOptions(std::span<const std::string> words, const TemperamentLoader& load);
 
 }  // namespace zelvanor

@@ -1,15 +1,20 @@
 #include "driver/file_loop.h"
 
+#include <algorithm>
+#include <exception>
 #include <optional>
+#include <vector>
 
 #include "common/console.h"
 #include "common/run_error.h"
 #include "driver/command_line.h"
 #include "driver/detune.h"
+#include "driver/ordered_batch.h"
 #include "driver/source_paths.h"
 #include "output/generate_output.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "tuning/tuning_factor.h"
 #include "wave/chunk_analysis.h"
 #include "wave/source_image.h"
@@ -24,7 +29,11 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
   return config.base_factor;
 }
 
-void ProcessFile(const RunConfig& config, const std::string& file_name, SourceImage& image) {
+// One file up to, not including, putting its output in place: the output
+// is complete in `output` under a temporary name. False when the source is
+// skipped (not RIFF/WAVE, too large); every failure throws.
+bool WriteFileOutput(const RunConfig& config, const std::string& file_name, SourceImage& image,
+                     platform::OutputFile& output) {
   const std::string source_path = SourcePathFor(config.source_pattern, file_name);
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
@@ -38,12 +47,76 @@ void ProcessFile(const RunConfig& config, const std::string& file_name, SourceIm
   const double tuning_factor = TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);
 
-  if (LoadSourceImage(source_path, image) == 0) return;
+  if (LoadSourceImage(source_path, image) == 0) return false;
   const std::optional<SourceAnalysis> analysis =
       AnalyseSource(source_path, image.bytes(), config.settings);
-  if (!analysis) return;
-  GenerateOutput(source_path, destination_path, tuning_factor, image.bytes(), *analysis,
-                 config.settings);
+  if (!analysis) return false;
+  WriteOutputFile(source_path, destination_path, tuning_factor, image.bytes(), *analysis,
+                  config.settings, output);
+  return true;
+}
+
+// The messages of a file reach standard output before its output is put in
+// place: a reader that has gone away is noticed (SIGPIPE) while the output
+// is still temporary and is removed with the others, and what the reader
+// saw last names a file that is complete.
+void PutInPlaceAfterItsMessages(platform::OutputFile& output) {
+  FlushMessages();
+  PutOutputInPlace(output);
+}
+
+void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names) {
+  SourceImage image;
+  platform::OutputFile output;  // deletes a half-written temporary on a throw
+  for (const std::string& name : names) {
+    if (WriteFileOutput(config, name, image, output)) PutInPlaceAfterItsMessages(output);
+  }
+}
+
+// What one lane keeps: the source image and output file it reuses for each
+// of its files (so memory stays at one source and one output buffer per
+// lane, never the whole batch), and what its current file left for the
+// completing thread: the messages, whether there is an output, the failure.
+struct Lane {
+  SourceImage image;
+  platform::OutputFile output;
+  std::string messages;
+  bool has_output = false;
+  std::exception_ptr failure;
+};
+
+// Lanes load, analyse and write files side by side, each capturing its
+// file's messages; this thread then takes the files strictly in order,
+// prints a file's messages and puts its output in place, or stops at the
+// first failure with its message. Later files, finished or not, are then
+// discarded unseen: their temporaries go with the lanes, none is renamed
+// and none of their messages is printed. So the standard output, the files
+// and the exit code are those of a run one file after another, and a
+// source retuned in place is only ever replaced by its own complete output,
+// in file order.
+void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& names,
+                       std::size_t lane_count) {
+  std::vector<Lane> lanes(lane_count);
+  const auto work = [&](std::size_t item, std::size_t lane_index) {
+    Lane& lane = lanes[lane_index];
+    lane.messages.clear();
+    lane.has_output = false;
+    lane.failure = nullptr;
+    const MessageCapture capture(lane.messages);
+    try {
+      lane.has_output = WriteFileOutput(config, names[item], lane.image, lane.output);
+    } catch (...) {
+      lane.output.Discard();
+      lane.failure = std::current_exception();
+    }
+  };
+  const auto complete = [&](std::size_t /*item*/, std::size_t lane_index) {
+    Lane& lane = lanes[lane_index];
+    PrintCaptured(lane.messages);
+    if (lane.failure) std::rethrow_exception(lane.failure);
+    if (lane.has_output) PutInPlaceAfterItsMessages(lane.output);
+  };
+  RunOrdered(names.size(), lanes.size(), work, complete);
 }
 
 }  // namespace
@@ -54,8 +127,13 @@ void ProcessMatchingFiles(const RunConfig& config) {
   if (names.empty()) {
     ThrowExit(kExitFatal, "can't find source-file %s\n", config.source_pattern.c_str());
   }
-  SourceImage image;
-  for (const std::string& name : names) ProcessFile(config, name, image);
+  const std::size_t lanes =
+      std::min(names.size(), static_cast<std::size_t>(std::max(config.parallel_files, 1)));
+  if (lanes == 1) {
+    ProcessOneAfterAnother(config, names);
+  } else {
+    ProcessSideBySide(config, names, lanes);
+  }
 }
 
 }  // namespace zelvanor

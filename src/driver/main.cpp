@@ -5,8 +5,12 @@
 #include "common/console.h"
 #include "common/run_error.h"
 #include "driver/run.h"
+#include "platform/process_signals.h"
 
 int main(int argc, char** argv) {
+  // Before the banner: a closed standard output or a file-size limit must
+  // find the run ready to end cleanly from its first write on.
+  zelvanor::platform::SetUpProcessSignals();
   try {
     const std::vector<std::string> words(argv, argv + argc);
     zelvanor::Run(words);

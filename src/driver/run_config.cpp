@@ -1,6 +1,9 @@
 #include "driver/run_config.h"
 
+#include <algorithm>
+
 #include "driver/detune.h"
+#include "platform/usable_cores.h"
 
 namespace zelvanor {
 
@@ -16,6 +19,8 @@ RunConfig BuildRunConfig(std::span<const std::string> words_after_program,
   config.detune = std::move(arguments.detune);
   config.settings = options.settings;
   config.original = std::move(options.original);
+  config.parallel_files =
+      options.parallel_files.value_or(std::min(platform::UsableCores(), kMaxParallelFiles));
 
   // The factor is range-checked per file, not here: in temperament mode it
   // differs per file, and a pattern that matches nothing reports that first.

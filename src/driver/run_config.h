@@ -26,6 +26,7 @@ struct RunConfig {
   Temperament target;    // the detune argument's temperament in temperament mode
   TuningMode mode = TuningMode::kFixedFactor;
   double base_factor = 1.0;
+  int parallel_files = 1;  // J=, else the usable cores (at most kMaxParallelFiles)
 };
 
 // Reads the words after the program name: the usage check, the options

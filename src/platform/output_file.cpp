@@ -16,6 +16,7 @@ bool OutputFile::Create(const std::string& final_path) {
   position_ = 0;
   flushed_ = 0;
   ok_ = true;
+  finished_ = false;
   return true;
 }
 
@@ -60,15 +61,26 @@ void OutputFile::Flush() {
   buffer_.clear();
 }
 
-OutputFile::CommitResult OutputFile::Commit() {
-  if (!file_.is_open()) return CommitResult::kWriteFailed;
+bool OutputFile::Finish() {
+  if (finished_) return true;
+  if (!file_.is_open()) return false;
   Flush();
   if (ok_) ok_ = file_.SyncBeforeReplacing(final_path_);
   const bool closed = file_.Close();
   if (!ok_ || !closed) {
     Discard();
-    return CommitResult::kWriteFailed;
+    return false;
   }
+  finished_ = true;
+  // A finished file may wait for its turn while others are written; it
+  // holds no buffer meanwhile.
+  std::vector<std::uint8_t>().swap(buffer_);
+  return true;
+}
+
+OutputFile::CommitResult OutputFile::Commit() {
+  if (!Finish()) return CommitResult::kWriteFailed;
+  finished_ = false;
   if (!file_.RenameTo(final_path_)) {
     Discard();
     return CommitResult::kRenameFailed;
@@ -79,6 +91,7 @@ OutputFile::CommitResult OutputFile::Commit() {
 void OutputFile::Discard() {
   file_.Delete();
   buffer_.clear();
+  finished_ = false;
 }
 
 }  // namespace zelvanor::platform

@@ -38,8 +38,17 @@ class OutputFile {
 
   bool ok() const { return ok_; }
 
-  // Flushes, closes and renames the file into place.
+  // The first half of Commit: flushes and closes the file, which stays
+  // temporary (and is deleted by Discard) until Commit. Lets the bytes be
+  // completed by the thread that wrote them while the rename waits for the
+  // file's turn. False (and the file discarded) when a write failed.
+  bool Finish();
+
+  // Finishes the file unless done, then renames it into place.
   CommitResult Commit();
+
+  // The destination given to Create.
+  const std::string& final_path() const { return final_path_; }
 
   // Closes and deletes the temporary file (also done by the destructor).
   void Discard();
@@ -59,6 +68,7 @@ class OutputFile {
   std::uint64_t position_ = 0;
   std::uint64_t flushed_ = 0;
   bool ok_ = true;
+  bool finished_ = false;  // closed and complete, awaiting the rename
 };
 
 }  // namespace zelvanor::platform

@@ -13,6 +13,11 @@
 
 namespace zelvanor::platform {
 
+// Temporary files that an interrupt is sure to remove when they exist at
+// the same moment; a further one would be left behind by a signal. A run
+// keeps at most one per file it works on at once.
+inline constexpr int kTemporariesCleanedOnInterrupt = 16;
+
 class TemporaryFile {
  public:
   TemporaryFile() = default;

@@ -33,9 +33,15 @@ std::string TemporaryPattern(const std::string& final_path) {
   return directory + kTemporarySuffix;
 }
 
-mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+// The mask can only be read by setting it; read once (under the guard of a
+// static's initialisation), since files are created from several threads
+// and two overlapping reads would leave the mask at 0.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
   return mask;
 }
 
@@ -49,11 +55,12 @@ bool TemporaryFile::Create(const std::string& final_path) {
   // within one file system. mkstemp gives a name no other run uses.
   std::string pattern = TemporaryPattern(final_path);
   const posix::InterruptDeferral deferral;  // until the handler knows the file
+  if (!deferral.may_create()) return false;
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
   // mkstemp makes the file private (0600); the output gets the permissions
   // any newly created file would get.
-  ::fchmod(fd, 0666 & ~CurrentUmask());
+  ::fchmod(fd, 0666 & ~ProcessUmask());
   handle_ = fd;
   path_ = pattern;
   interrupt_ticket_ = posix::RememberForInterrupt(path_.c_str());

@@ -29,7 +29,7 @@ struct Block {
   BlockTaps taps() const { return {previous.data(), current.data(), next.data(), after_next.data()}; }
 };
 
-using BlockFunction = void (*)(const BlockTaps&, const double*, int, int, std::int32_t*);
+using BlockFunction = int (*)(const BlockTaps&, const double*, int, int, std::int32_t*);
 
 struct KernelCase {
   const char* name;

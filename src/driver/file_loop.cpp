@@ -42,8 +42,9 @@ void ProcessFile(const RunConfig& config, const std::string& file_name, SourceIm
   const std::optional<SourceAnalysis> analysis =
       AnalyseSource(source_path, image.bytes(), config.settings);
   if (!analysis) return;
-  GenerateOutput(source_path, destination_path, tuning_factor, image.bytes(), *analysis,
-                 config.settings);
+  const RetunedWaveSummary summary = GenerateOutput(source_path, destination_path, tuning_factor,
+                                                    image.bytes(), *analysis, config.settings);
+  PrintSaturationWarning(destination_path, summary, config.settings);
 }
 
 }  // namespace

@@ -24,6 +24,13 @@ inline std::int32_t TruncateClamped(double s, const Limits& limits) {
   return static_cast<std::int32_t>(std::min(std::max(s, limits.low), limits.high));
 }
 
+// 1 when the truncation of s toward zero lies outside the sample range, so
+// that TruncateClamped saturates it; counted apart from the value, in a form
+// that vectorises along with it.
+inline int SaturatedByTruncation(double s, const Limits& limits) {
+  return static_cast<int>(s >= limits.high + 1.0) | static_cast<int>(s <= limits.low - 1.0);
+}
+
 // For doubles from +0 upward the bit patterns are ordered like the values;
 // negative values and NaN have patterns above every one of them, so one
 // unsigned comparison per position (which vectorises) finds them all.
@@ -38,16 +45,20 @@ bool PositionsInBlockRange(const double* positions, int count) {
 
 // The per-value kernel, saturated: for blocks outside the proven range.
 template <class Kernel>
-void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
-                             std::int32_t* out) {
+int InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
+                            std::int32_t* out) {
+  int saturated = 0;
   for (int k = 0; k < count; ++k) {
     KernelWindow window;
     if constexpr (Kernel::kTaps >= 3) window.previous = taps.previous[k];
     window.current = taps.current[k];
     window.next = taps.next[k];
     if constexpr (Kernel::kTaps == 4) window.after_next = taps.after_next[k];
-    out[k] = SaturateToWidth(Kernel::Interpolate(window, positions[k]), width);
+    const std::int32_t value = Kernel::Interpolate(window, positions[k]);
+    out[k] = SaturateToWidth(value, width);
+    saturated += static_cast<int>(out[k] != value);
   }
+  return saturated;
 }
 
 }  // namespace
@@ -69,11 +80,10 @@ void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int
 // arranged differently (see the header).
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
+int InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
                             std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x0 = taps.current;
   const std::int32_t* __restrict x1 = taps.next;
@@ -84,21 +94,24 @@ void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int 
   // whatever x0 is, so clamping it there changes no result and keeps the
   // conversion in range.
   const double span = limits.high - limits.low + 1.0;
+  int saturated = 0;
   for (int k = 0; k < count; ++k) {
     const double s = LinearSum(x0[k], x1[k], r[k]);
     const auto increment =
         static_cast<double>(static_cast<std::int32_t>(std::min(std::max(s, -span), span)));
-    // x0 plus the truncated increment: exact in double.
-    result[k] = TruncateClamped(static_cast<double>(x0[k]) + increment, limits);
+    // x0 plus the truncated increment: exact in double, an integer.
+    const double sum = static_cast<double>(x0[k]) + increment;
+    result[k] = TruncateClamped(sum, limits);
+    saturated += static_cast<int>(sum > limits.high) | static_cast<int>(sum < limits.low);
   }
+  return saturated;
 }
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
+int InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
                                std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
@@ -106,18 +119,20 @@ void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, i
   const double* __restrict r = positions;
   std::int32_t* __restrict result = out;
   const Limits limits(width);
+  int saturated = 0;
   for (int k = 0; k < count; ++k) {
     const double s = QuadraticSum(x_minus1[k], x0[k], x1[k], r[k]);
     result[k] = TruncateClamped(s, limits);
+    saturated += SaturatedByTruncation(s, limits);
   }
+  return saturated;
 }
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
+int InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
                                 std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
@@ -126,10 +141,13 @@ void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, 
   const double* __restrict r = positions;
   std::int32_t* __restrict result = out;
   const Limits limits(width);
+  int saturated = 0;
   for (int k = 0; k < count; ++k) {
     const double s = HyperbolicSum(x_minus1[k], x0[k], x1[k], x2[k], r[k]);
     result[k] = TruncateClamped(s, limits);
+    saturated += SaturatedByTruncation(s, limits);
   }
+  return saturated;
 }
 
 }  // namespace zelvanor

@@ -1,6 +1,5 @@
-// Q=3, the band-limited kernel with loops kept whole, held to what it is for:
-// seamless loops, no aliasing or images, rounding to nearest; and the
-// warning about saturated values, which every quality gives.
+// Q=3 held to what it is for (seamless loops, no aliases or images, rounding
+// to nearest), and the warning about saturated values that every quality gives.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,12 +12,12 @@
 #include "output_test_support.h"
 #include "run_program.h"
 #include "wave/byte_reader.h"
+#include "wave/sample_access.h"
 
 namespace zelvanor {
 namespace {
 
 using testing::Bytes;
-
 constexpr double kPi = 3.14159265358979323846;
 
 Settings StudioQuality() {
@@ -27,19 +26,23 @@ Settings StudioQuality() {
   return settings;
 }
 
-// A mono 16-bit pipe of `frames` frames whose value at frame n is wave(n).
-Bytes MonoPipe(int frames, const std::function<double(int)>& wave, std::vector<testing::Loop> loops = {},
-               std::vector<testing::CuePoint> cues = {}) {
+// A pipe of `frames` frames whose channel c holds wave(n, c) at frame n.
+Bytes Pipe(int frames, const std::function<double(int, int)>& wave, std::vector<testing::Loop> loops = {},
+           std::vector<testing::CuePoint> cues = {}, int channels = 1, int bits = 16) {
   std::vector<std::int32_t> values;
-  for (int n = 0; n < frames; ++n) values.push_back(static_cast<std::int32_t>(std::lround(wave(n))));
+  for (int n = 0; n < frames * channels; ++n) {
+    values.push_back(static_cast<std::int32_t>(std::lround(wave(n / channels, n % channels))));
+  }
   testing::WaveBuilder builder;
-  builder.Fmt(testing::Format{}).Data(testing::Pcm(values, 16));
+  builder.Fmt({.channels = static_cast<std::uint16_t>(channels), .bits = static_cast<std::uint16_t>(bits)})
+      .Data(testing::Pcm(values, bits));
   if (!cues.empty()) builder.Cue(cues);
   if (!loops.empty()) builder.Smpl(loops);
   return builder.Build();
 }
 
-std::vector<std::int32_t> RetunedValues(const Bytes& image, double factor, const Settings& settings,
+// The output's sample values, interleaved as stored.
+std::vector<std::int32_t> RetunedValues(const Bytes& image, double factor, const Settings& settings, int width = 2,
                                         std::uint32_t* loop_start = nullptr, std::uint32_t* loop_end = nullptr) {
   const testing::RetuneOutcome outcome = testing::RetuneImage(image, factor, settings);
   EXPECT_FALSE(outcome.exit_code.has_value()) << outcome.output;
@@ -50,8 +53,8 @@ std::vector<std::int32_t> RetunedValues(const Bytes& image, double factor, const
       *loop_end = LoadU32le(chunk.stored.data() + 36 + 12);
     }
     if (chunk.id != "data") continue;
-    for (std::size_t at = 0; at + 1 < chunk.stored.size() && at + 1 < chunk.size; at += 2) {
-      values.push_back(static_cast<std::int16_t>(chunk.stored[at] | (chunk.stored[at + 1] << 8)));
+    for (std::size_t at = 0; at + width <= chunk.size; at += width) {
+      values.push_back(ReadSampleValue(&chunk.stored[at], width));
     }
   }
   return values;
@@ -63,14 +66,19 @@ std::vector<std::int32_t> RetunedValues(const Bytes& image, double factor, const
 // that fraction times the wave's slope, far above its curvature.
 TEST(StudioQualityTest, LoopPlayedEndToStartIsAsSmoothAsInside) {
   // 25 periods of exactly 200 frames: the source loop repeats seamlessly.
-  constexpr std::uint32_t kStart = 3000, kLength = 5000, kRelease = kStart + kLength + 3000;
-  const Bytes pipe = MonoPipe(
-      14000, [](int n) { return 12000 * std::sin(2 * kPi * n / 200) + 3000 * std::cos(4 * kPi * n / 200); },
-      {{.id = 1, .start = kStart, .end = kStart + kLength - 1}}, {{.id = 1, .offset = kStart}, {.id = 2, .offset = kRelease}});
+  // Outside it the wave is softer, so only reads that wrap keep the seam.
+  constexpr int kStart = 3000, kLength = 5000, kRelease = kStart + kLength + 3000;
+  const Bytes pipe = Pipe(
+      14000, [](int n, int) {
+        return (n >= kStart && n < kStart + kLength ? 1.0 : 0.6) *
+               (12000 * std::sin(2 * kPi * n / 200) + 3000 * std::cos(4 * kPi * n / 200));
+      },
+      {{.id = 1, .start = kStart, .end = kStart + kLength - 1}},
+      {{.id = 1, .offset = kStart}, {.id = 2, .offset = kRelease}});
   for (const double factor : {std::pow(2.0, 100 / 1200.0), std::pow(2.0, -50 / 1200.0), 0.5, 2.0}) {
     SCOPED_TRACE(factor);
     std::uint32_t start = 0, end = 0;
-    const std::vector<std::int32_t> y = RetunedValues(pipe, factor, StudioQuality(), &start, &end);
+    const std::vector<std::int32_t> y = RetunedValues(pipe, factor, StudioQuality(), 2, &start, &end);
     ASSERT_LT(end, y.size());
     EXPECT_EQ(end - start + 1, std::lround(kLength / factor));
     const auto curvature = [&](std::int32_t before, std::uint32_t at, std::int32_t after) {
@@ -83,31 +91,30 @@ TEST(StudioQualityTest, LoopPlayedEndToStartIsAsSmoothAsInside) {
   }
 }
 
-// A chirp from 20 Hz to 21 kHz at -6 dBFS: where its frequency lies in the
-// pass band the output is the chirp itself at the output frame's source
-// position (no image, no alias added); where it lies above the output's
-// Nyquist frequency the output is silence (nothing folded back).
+// A chirp from 20 Hz to 21 kHz at -6 dBFS (24-bit stereo, channel 1 inverted):
+// in the pass band the output is the chirp at each frame's source position (no
+// image or alias added); above the output's Nyquist frequency it is silence.
 TEST(StudioQualityTest, BandLimitedSweepStaysClean) {
   constexpr int kFrames = 66150;
   constexpr double kRate = 44100, kLow = 20, kHigh = 21000, kSeconds = kFrames / kRate;
   const auto frequency = [&](double t) { return kLow + (kHigh - kLow) * t / kSeconds; };
   const auto chirp = [&](double frame) {
     const double t = frame / kRate;
-    return 16384 * std::sin(2 * kPi * (kLow * t + (kHigh - kLow) * t * t / (2 * kSeconds)));
+    return 16384 * 256 * std::sin(2 * kPi * (kLow * t + (kHigh - kLow) * t * t / (2 * kSeconds)));
   };
-  const Bytes sweep = MonoPipe(kFrames, [&](int n) { return chirp(n); });
+  const Bytes sweep = Pipe(kFrames, [&](int n, int c) { return c == 0 ? chirp(n) : -chirp(n); }, {}, {}, 2, 24);
   // Factors exact in binary, so the positions are exact too.
   for (const double factor : {2.0, 0.75}) {
     SCOPED_TRACE(factor);
     const double nyquist = std::min(kRate / 2, kRate / 2 / factor);  // in the source
-    const std::vector<std::int32_t> y = RetunedValues(sweep, factor, StudioQuality());
-    ASSERT_EQ(y.size(), static_cast<std::size_t>(std::lround(kFrames / factor)));
-    for (std::size_t k = 300; k + 300 < y.size(); ++k) {
+    const std::vector<std::int32_t> y = RetunedValues(sweep, factor, StudioQuality(), 3);
+    ASSERT_EQ(y.size(), 2 * static_cast<std::size_t>(std::lround(kFrames / factor)));
+    for (std::size_t k = 300; k + 300 < y.size() / 2; ++k) {
       const double position = static_cast<double>(k) * factor;
       const double f = frequency(position / kRate);
       const double expected = f <= 0.78 * nyquist ? chirp(position) : 0.0;
-      const double tolerance = f <= 0.78 * nyquist ? 4.0 : f >= 1.02 * nyquist ? 2.0 : 1e9;
-      ASSERT_NEAR(y[k], expected, tolerance) << "frame " << k << ", " << f << " Hz";
+      const double tolerance = 256 * (f <= 0.78 * nyquist ? 4.0 : f >= 1.02 * nyquist ? 2.0 : 1e9);
+      for (const int c : {0, 1}) ASSERT_NEAR(y[2 * k + c], c ? -expected : expected, tolerance) << k << ", " << f;
     }
   }
 }
@@ -116,8 +123,9 @@ TEST(StudioQualityTest, BandLimitedSweepStaysClean) {
 // included: rounding is to nearest, not +0.5 and truncation toward zero.
 TEST(StudioQualityTest, RoundingIsToNearest) {
   const std::vector<std::int32_t> levels = {-1000, 0, 1000, -1, 1, -32768, 32767, -5, 5, -12345};
-  constexpr int kStretch = 600;
-  const Bytes steps = MonoPipe(static_cast<int>(levels.size()) * kStretch, [&](int n) { return levels[n / kStretch]; });
+  constexpr int kStretch = 600;  // frames of each level
+  const Bytes steps =
+      Pipe(static_cast<int>(levels.size()) * kStretch, [&](int n, int) { return levels[n / kStretch]; });
   constexpr double kFactor = 1.5;
   const std::vector<std::int32_t> y = RetunedValues(steps, kFactor, StudioQuality());
   for (std::size_t k = 0; k < y.size(); ++k) {
@@ -129,27 +137,25 @@ TEST(StudioQualityTest, RoundingIsToNearest) {
   }
 }
 
-// A pipe driven to full scale overshoots under every kernel that curves
-// (the linear one stays between its two values); the values are saturated
-// and the run says how many, after the output. An ordinary pipe, and a
-// quiet run, print exactly what they printed before.
+// A full-scale pipe overshoots under every kernel that curves (the linear one
+// stays between its two values): the run says how many values it saturated,
+// after the output. An ordinary pipe and a quiet run print nothing more.
 TEST(StudioQualityTest, SaturatedValuesAreReportedAfterTheOutput) {
   testing::ScratchDirectory dir;
-  testing::WriteFile(dir.path() / "hot.wav", MonoPipe(4000, [](int n) { return (n / 7) % 2 ? 32767 : -32768; }));
-  testing::WriteFile(dir.path() / "calm.wav", MonoPipe(4000, [](int n) { return 3000 * std::sin(n * 0.05); }));
+  testing::WriteFile(dir.path() / "hot.wav", Pipe(4000, [](int n, int) { return (n / 7) % 2 ? 32767 : -32768; }));
+  testing::WriteFile(dir.path() / "calm.wav", Pipe(4000, [](int n, int) { return 3000 * std::sin(n * 0.05); }));
   std::filesystem::create_directory(dir.path() / "out");
   const std::string hot = testing::DestinationPath("out", "hot.wav");
+  const std::string tune = "Tune hot.wav to " + hot + " by factor 0.730000\n", warning = "Warning: " + hot + ": ";
   for (const std::string quality : {"Q=1", "Q=2", "Q=3"}) {
     SCOPED_TRACE(quality);
     const testing::ZelvanorRun run = testing::RunZelvanor({"*.wav", "out", "0.73", quality}, dir.path());
     EXPECT_EQ(run.exit_code, 0);
-    const std::size_t tune = run.output.find("Tune hot.wav to " + hot + " by factor 0.730000\n");
-    const std::size_t warning = run.output.find("Warning: " + hot + ": ");
-    ASSERT_NE(warning, std::string::npos) << run.output;
-    EXPECT_EQ(warning, tune + ("Tune hot.wav to " + hot + " by factor 0.730000\n").size());
-    const std::string line = run.output.substr(warning, run.output.find('\n', warning) - warning);
-    EXPECT_NE(std::atoi(line.c_str() + ("Warning: " + hot + ": ").size()), 0) << line;
-    EXPECT_NE(line.find(" sample values clipped to full scale"), std::string::npos) << line;
+    const std::size_t at = run.output.find(tune + warning);
+    ASSERT_NE(at, std::string::npos) << run.output;
+    const std::string count = run.output.substr(at + tune.size() + warning.size());
+    EXPECT_GT(std::atoi(count.c_str()), 0) << count;
+    EXPECT_EQ(count.substr(count.find(' '), 37), " sample values clipped to full scale\n") << count;
     EXPECT_EQ(run.output.find("calm.wav: "), std::string::npos) << run.output;
     EXPECT_EQ(testing::RunZelvanor({"*.wav", "out", "0.73", quality, "V=0"}, dir.path()).output, "");
   }

@@ -96,6 +96,9 @@ cases=(
   "temperament|Meantone_quarter_comma|T=Equal V=5|yes"
   "temperament-offset|Pythagorean+2.5|O=1 V=3|no"
   "tuning-page|Meantone_quarter_comma|H V=2|yes"
+  "studio|+100|Q=3 V=5|no"
+  "studio-octave|2|Q=3 U V=2|yes"
+  "studio-down|0.73|Q=3 V=4|no"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r name detune options trailing <<<"$case"

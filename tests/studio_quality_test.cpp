@@ -81,6 +81,8 @@ TEST(StudioQualityTest, LoopPlayedEndToStartIsAsSmoothAsInside) {
     const std::vector<std::int32_t> y = RetunedValues(pipe, factor, StudioQuality(), 2, &start, &end);
     ASSERT_LT(end, y.size());
     EXPECT_EQ(end - start + 1, std::lround(kLength / factor));
+    // All of the pipe moves with the loop's factor: 14000 frames less the cut.
+    EXPECT_EQ(y.size(), std::lround((14000 - 2981) * std::lround(kLength / factor) / double{kLength}));
     const auto curvature = [&](std::int32_t before, std::uint32_t at, std::int32_t after) {
       return std::abs(before - 2 * y[at] + after);
     };

@@ -1,5 +1,6 @@
 // Frames per second of the three interpolation kernels alone and of the
-// whole data chunk resampler, on synthetic pipes of the corpus formats.
+// whole data chunk resampler (every quality, Q=3 included), on synthetic
+// pipes of the corpus formats.
 //
 //   build/release/bench/zelvanor_microbench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -100,9 +101,11 @@ void BM_ResampleDataChunk(benchmark::State& state) {
 }
 BENCHMARK(BM_ResampleDataChunk)
     ->ArgNames({"Q", "bits", "channels"})
-    ->ArgsProduct({{0, 1, 2}, {16}, {2}})
+    ->ArgsProduct({{0, 1, 2, 3}, {16}, {2}})
     ->Args({2, 24, 1})
     ->Args({2, 16, 4})
+    ->Args({3, 24, 1})
+    ->Args({3, 16, 4})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times Zelvanor on a generated corpus of organ pipes against the I/O floor
-# (cp -r of the corpus) and a peer (sox), side by side in one run; and
+# (cp -r of the corpus) and a peer (sox), side by side in one run: Q=0/1/2
+# against the peer's quick mode, Q=3 against its very-high-quality mode; and
 # Zelvanor working on 1, 2 and 4 files at once (J=) beside its default (as
 # many as the cores).
 #
@@ -74,9 +75,9 @@ files=$(find corpus -name '*.wav' | wc -l)
 # --- the commands (each writes into a fresh, empty out/) ---
 floor() { cp -r "$1" out/copy; }
 zel() { local corpus=$1; shift; "$zelvanor" "$corpus/*.wav" out "$@" V=0 >/dev/null; }
-peer() {
+peer() {  # corpus, quality option of sox's rate effect
   local f
-  for f in "$1"/*.wav; do sox "$f" "out/${f##*/}" speed 1.0594631 rate -q 2>/dev/null; done
+  for f in "$1"/*.wav; do sox "$f" "out/${f##*/}" speed 1.0594631 rate "$2" 2>/dev/null; done
 }
 
 declare -A label command
@@ -86,12 +87,14 @@ add floor "cp -r (I/O floor)" "floor corpus"
 add q0 "zelvanor +100 Q=0" "zel corpus +100 Q=0"
 add q1 "zelvanor +100 Q=1" "zel corpus +100 Q=1"
 add q2 "zelvanor +100 Q=2" "zel corpus +100 Q=2"
+add q3 "zelvanor +100 Q=3" "zel corpus +100 Q=3"
 add j1 "zelvanor +100 Q=2 J=1" "zel corpus +100 Q=2 J=1"
 add j2 "zelvanor +100 Q=2 J=2" "zel corpus +100 Q=2 J=2"
 add j4 "zelvanor +100 Q=2 J=4" "zel corpus +100 Q=2 J=4"
 add temperament "zelvanor $temperament" "zel corpus $temperament"
 if command -v sox >/dev/null 2>&1; then
-  add peer "sox speed 1.0594631 rate -q" "peer corpus"
+  add peer "sox speed 1.0594631 rate -q" "peer corpus -q"
+  add peer_v "sox speed 1.0594631 rate -v" "peer corpus -v"
 fi
 add floor2x "cp -r, corpus x2" "floor corpus2x"
 add q2x2 "zelvanor +100 Q=2, corpus x2" "zel corpus2x +100 Q=2"
@@ -155,16 +158,22 @@ echo "Zelvanor benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load
 printf 'in %s: %d pipes, %.1f MB (largest %.2f MiB); median of %d runs each\n\n' "$work" \
   "$files" "$(awk -v b="$corpus_bytes" 'BEGIN { print b / 1e6 }')" \
   "$(awk -v b="$largest" 'BEGIN { print b / 1048576 }')" "$runs"
-printf '%-34s %9s %9s %10s %9s %9s\n' "command" "median s" "x floor" "peer / it" "cpu s" "x floor"
-for name in floor q0 q1 q2 temperament peer; do
+# Each quality against the peer's mode of like purpose: its quick mode for
+# Q=0/1/2, its very-high-quality mode for Q=3.
+declare -A peer_of=([q0]=peer [q1]=peer [q2]=peer [temperament]=peer [q3]=peer_v)
+printf '%-34s %9s %9s %10s %9s %9s %10s\n' "command" "median s" "x floor" "peer / it" "cpu s" "x floor" \
+  "peer / it"
+for name in floor q0 q1 q2 temperament peer q3 peer_v; do
   [ -n "${med[$name]:-}" ] || continue
-  peer_ratio=""
-  if [ -n "${med[peer]:-}" ] && [ "$name" != peer ] && [ "$name" != floor ]; then
-    peer_ratio=$(ratio "${med[peer]}" "${med[$name]}")
+  peer_ratio="" peer_cpu_ratio=""
+  peer=${peer_of[$name]:-}
+  if [ -n "$peer" ] && [ -n "${med[$peer]:-}" ]; then
+    peer_ratio=$(ratio "${med[$peer]}" "${med[$name]}")
+    peer_cpu_ratio=$(ratio "${cpu[$peer]}" "${cpu[$name]}")
   fi
-  printf '%-34s %9s %9s %10s %9s %9s\n' "${label[$name]}" "$(seconds "${med[$name]}")" \
+  printf '%-34s %9s %9s %10s %9s %9s %10s\n' "${label[$name]}" "$(seconds "${med[$name]}")" \
     "$(ratio "${med[$name]}" "${med[floor]}")" "$peer_ratio" "$(seconds "${cpu[$name]}")" \
-    "$(ratio "${cpu[$name]}" "${cpu[floor]}")"
+    "$(ratio "${cpu[$name]}" "${cpu[floor]}")" "$peer_cpu_ratio"
 done
 [ -n "${med[peer]:-}" ] || echo "(sox is not installed: the peer was skipped)"
 echo

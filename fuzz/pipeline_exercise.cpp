@@ -22,7 +22,7 @@ namespace zelvanor::fuzzing {
 namespace {
 
 constexpr std::int32_t kVerbosities[] = {0, 1, 2, 3, 4, 5, -1};
-constexpr std::int32_t kQualities[] = {0, 1, 2, 7};
+constexpr std::int32_t kQualities[] = {0, 1, 2, 3};
 // The factors the arithmetic treats specially: the range's ends, exact
 // octaves, identity and its neighbours, a semitone, awkward fractions.
 constexpr double kSpecialFactors[] = {0.2,       0.25, 0.5,       0.75, 0.9999999, 1.0,  1.0000001, 1.0594630943592953,

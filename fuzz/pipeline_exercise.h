@@ -38,7 +38,7 @@ struct OptionChoice {
   int verbosity_index = 1;  // into {0, 1, 2, 3, 4, 5, -1}
   bool keep_unused_part = false;
   bool skip_unknown_chunks = false;
-  int quality_index = 2;  // into {0, 1, 2, 7}
+  int quality_index = 2;  // into {0, 1, 2, 3}
   bool through_file = false;
   bool disk_full = false;
   int factor_index = 5;  // < 16: the table of special factors (5 is 1.0)

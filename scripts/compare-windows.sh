@@ -108,6 +108,9 @@ cases=(
   "forward-slashes-page|Kellner|H|yes|forward"
   "upper-case-pattern|1.5|V=3|no|upper"
   "four-at-once|0.75|V=5 J=4|no"
+  "studio|+100|Q=3 V=5|no"
+  "studio-octave|2|Q=3 U V=2|yes"
+  "studio-down|0.73|Q=3 V=4|no"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r name detune options trailing spelling <<<"$case"

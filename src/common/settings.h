@@ -8,7 +8,7 @@ namespace zelvanor {
 
 struct Settings {
   std::int32_t verbosity = 1;          // V=
-  std::int32_t quality = 2;            // Q=: 0 linear, 1 quadratic, else hyperbolic
+  std::int32_t quality = 2;            // Q=: 0 linear, 1 quadratic, 3 band-limited, else hyperbolic
   bool copy_unknown_chunks = true;     // X clears it
   bool keep_unused_part = false;       // U
   bool write_tuning_page = false;      // H

@@ -51,8 +51,9 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, Sour
   const std::optional<SourceAnalysis> analysis =
       AnalyseSource(source_path, image.bytes(), config.settings);
   if (!analysis) return false;
-  WriteOutputFile(source_path, destination_path, tuning_factor, image.bytes(), *analysis,
-                  config.settings, output);
+  const RetunedWaveSummary summary = WriteOutputFile(source_path, destination_path, tuning_factor,
+                                                     image.bytes(), *analysis, config.settings, output);
+  PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }
 

@@ -38,16 +38,48 @@ bool PositionsInBlockRange(const double* positions, int count) {
 
 // The per-value kernel, saturated: for blocks outside the proven range.
 template <class Kernel>
-void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
-                             std::int32_t* out) {
+std::int32_t PerValueKernel(const BlockTaps& taps, const double* positions, int k) {
+  KernelWindow window;
+  if constexpr (Kernel::kTaps >= 3) window.previous = taps.previous[k];
+  window.current = taps.current[k];
+  window.next = taps.next[k];
+  if constexpr (Kernel::kTaps == 4) window.after_next = taps.after_next[k];
+  return Kernel::Interpolate(window, positions[k]);
+}
+
+template <class Kernel>
+int InterpolateValueByValue(const BlockTaps& taps, const double* positions, int count, int width,
+                            std::int32_t* out) {
+  int saturated = 0;
   for (int k = 0; k < count; ++k) {
-    KernelWindow window;
-    if constexpr (Kernel::kTaps >= 3) window.previous = taps.previous[k];
-    window.current = taps.current[k];
-    window.next = taps.next[k];
-    if constexpr (Kernel::kTaps == 4) window.after_next = taps.after_next[k];
-    out[k] = SaturateToWidth(Kernel::Interpolate(window, positions[k]), width);
+    const std::int32_t value = PerValueKernel<Kernel>(taps, positions, k);
+    out[k] = SaturateToWidth(value, width);
+    saturated += static_cast<int>(out[k] != value);
   }
+  return saturated;
+}
+
+bool ResultsOnLimit(const std::int32_t* out, int count, int width);
+
+// How many of a block's results were saturated. Only a result that lies
+// on a limit can have been, and outside hot pipes there are none, so one
+// pass of integer comparisons settles most blocks; the few results on a
+// limit are computed again with the per-value kernel, which tells a
+// saturated value from one that lay exactly on the limit. (Counting inside
+// the kernels' loops would slow them by a third.)
+template <class Kernel>
+int SaturatedResults(const BlockTaps& taps, const double* positions, int count, int width,
+                     const std::int32_t* out) {
+  if (!ResultsOnLimit(out, count, width)) return 0;
+  const std::int32_t high = width == 3 ? 8388607 : 32767;
+  const std::int32_t low = -high - 1;
+  int saturated = 0;
+  for (int k = 0; k < count; ++k) {
+    if (out[k] == low || out[k] == high) {
+      saturated += static_cast<int>(PerValueKernel<Kernel>(taps, positions, k) != out[k]);
+    }
+  }
+  return saturated;
 }
 
 }  // namespace
@@ -64,16 +96,33 @@ void InterpolateValueByValue(const BlockTaps& taps, const double* positions, int
 #define ZELVANOR_CPU_VERSIONS
 #endif
 
+namespace {
+
+// A function of its own, so that it gets its own processor versions: inlined
+// into the kernels it is not vectorised.
+ZELVANOR_CPU_VERSIONS
+bool ResultsOnLimit(const std::int32_t* out, int count, int width) {
+  const std::int32_t high = width == 3 ? 8388607 : 32767;
+  std::int32_t largest = 0;
+  std::int32_t smallest = 0;
+  for (int k = 0; k < count; ++k) {
+    largest = std::max(largest, out[k]);
+    smallest = std::min(smallest, out[k]);
+  }
+  return largest >= high || smallest < -high;
+}
+
+}  // namespace
+
 // Every loop below computes the per-value kernel's sum (LinearSum,
 // QuadraticSum, HyperbolicSum); only the final conversion and saturation are
 // arranged differently (see the header).
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
-                            std::int32_t* out) {
+int InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                           std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<LinearKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x0 = taps.current;
   const std::int32_t* __restrict x1 = taps.next;
@@ -91,14 +140,14 @@ void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int 
     // x0 plus the truncated increment: exact in double.
     result[k] = TruncateClamped(static_cast<double>(x0[k]) + increment, limits);
   }
+  return SaturatedResults<LinearKernel>(taps, positions, count, width, out);
 }
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
-                               std::int32_t* out) {
+int InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                              std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<QuadraticKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
@@ -110,14 +159,14 @@ void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, i
     const double s = QuadraticSum(x_minus1[k], x0[k], x1[k], r[k]);
     result[k] = TruncateClamped(s, limits);
   }
+  return SaturatedResults<QuadraticKernel>(taps, positions, count, width, out);
 }
 
 ZELVANOR_CPU_VERSIONS
-void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
-                                std::int32_t* out) {
+int InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                               std::int32_t* out) {
   if (!PositionsInBlockRange(positions, count)) {
-    InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
-    return;
+    return InterpolateValueByValue<HyperbolicKernel>(taps, positions, count, width, out);
   }
   const std::int32_t* __restrict x_minus1 = taps.previous;
   const std::int32_t* __restrict x0 = taps.current;
@@ -130,6 +179,7 @@ void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, 
     const double s = HyperbolicSum(x_minus1[k], x0[k], x1[k], x2[k], r[k]);
     result[k] = TruncateClamped(s, limits);
   }
+  return SaturatedResults<HyperbolicKernel>(taps, positions, count, width, out);
 }
 
 }  // namespace zelvanor

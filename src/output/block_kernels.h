@@ -31,12 +31,13 @@ struct BlockTaps {
   const std::int32_t* after_next = nullptr;
 };
 
-// `width` is the sample width in bytes (2 or 3): results are saturated to it.
-void InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
-                            std::int32_t* out);
-void InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
+// `width` is the sample width in bytes (2 or 3): results are saturated to
+// it. Each returns how many of its results had to be saturated.
+int InterpolateLinearBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                           std::int32_t* out);
+int InterpolateQuadraticBlock(const BlockTaps& taps, const double* positions, int count, int width,
+                              std::int32_t* out);
+int InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
                                std::int32_t* out);
-void InterpolateHyperbolicBlock(const BlockTaps& taps, const double* positions, int count, int width,
-                                std::int32_t* out);
 
 }  // namespace zelvanor

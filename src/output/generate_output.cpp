@@ -1,31 +1,36 @@
 #include "output/generate_output.h"
 
+#include "common/console.h"
 #include "common/run_error.h"
 #include "output/file_sink.h"
 #include "output/write_retuned_wave.h"
+#include "platform/output_file.h"
 
 namespace zelvanor {
 
-void GenerateOutput(const std::string& source_path, const std::string& destination_path,
-                    double tuning_factor, std::span<const std::uint8_t> image,
-                    const SourceAnalysis& analysis, const Settings& settings) {
+RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::string& destination_path,
+                                  double tuning_factor, std::span<const std::uint8_t> image,
+                                  const SourceAnalysis& analysis, const Settings& settings) {
   // If anything below throws, the file's destructor deletes the temporary.
   platform::OutputFile file;
-  WriteOutputFile(source_path, destination_path, tuning_factor, image, analysis, settings, file);
+  const RetunedWaveSummary summary =
+      WriteOutputFile(source_path, destination_path, tuning_factor, image, analysis, settings, file);
   PutOutputInPlace(file);
+  return summary;
 }
 
-void WriteOutputFile(const std::string& source_path, const std::string& destination_path,
-                     double tuning_factor, std::span<const std::uint8_t> image,
-                     const SourceAnalysis& analysis, const Settings& settings,
-                     platform::OutputFile& file) {
+RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::string& destination_path,
+                                   double tuning_factor, std::span<const std::uint8_t> image,
+                                   const SourceAnalysis& analysis, const Settings& settings,
+                                   platform::OutputFile& file) {
   if (!file.Create(destination_path)) {
     ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
   }
   FileSink sink(file);
-  WriteRetunedWave(source_path, destination_path, MakeRetuneJob(image, analysis, settings, tuning_factor),
-                   sink);
+  const RetunedWaveSummary summary = WriteRetunedWave(
+      source_path, destination_path, MakeRetuneJob(image, analysis, settings, tuning_factor), sink);
   if (!file.Finish()) ThrowWriteFailed();
+  return summary;
 }
 
 void PutOutputInPlace(platform::OutputFile& file) {
@@ -37,6 +42,13 @@ void PutOutputInPlace(platform::OutputFile& file) {
     case platform::OutputFile::CommitResult::kRenameFailed:
       ThrowExit(kExitFailure, "can't create new file %s\n", file.final_path().c_str());
   }
+}
+
+void PrintSaturationWarning(const std::string& destination_path, const RetunedWaveSummary& summary,
+                            const Settings& settings) {
+  if (summary.saturated_values == 0 || settings.verbosity == 0) return;
+  Print("Warning: %s: %llu sample values clipped to full scale\n", destination_path.c_str(),
+        static_cast<unsigned long long>(summary.saturated_values));
 }
 
 }  // namespace zelvanor

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/settings.h"
+#include "output/write_retuned_wave.h"
 #include "platform/output_file.h"
 #include "wave/source_analysis.h"
 
@@ -14,23 +15,30 @@ namespace zelvanor {
 // `destination_path`. The file appears only when complete; every failure
 // throws RunError and leaves nothing under the destination name.
 // It is the two steps below, one after the other.
-void GenerateOutput(const std::string& source_path, const std::string& destination_path,
-                    double tuning_factor, std::span<const std::uint8_t> image,
-                    const SourceAnalysis& analysis, const Settings& settings);
+RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::string& destination_path,
+                                  double tuning_factor, std::span<const std::uint8_t> image,
+                                  const SourceAnalysis& analysis, const Settings& settings);
 
 // The retuned file written completely into `file`, a new temporary file
 // beside `destination_path`, and closed; not yet in place. Throws RunError
 // ("can't create new file", exit code 1; a failed write or a format error,
 // 99); `file` may then still hold a temporary, which its Discard or its
 // destructor removes.
-void WriteOutputFile(const std::string& source_path, const std::string& destination_path,
-                     double tuning_factor, std::span<const std::uint8_t> image,
-                     const SourceAnalysis& analysis, const Settings& settings,
-                     platform::OutputFile& file);
+RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::string& destination_path,
+                                   double tuning_factor, std::span<const std::uint8_t> image,
+                                   const SourceAnalysis& analysis, const Settings& settings,
+                                   platform::OutputFile& file);
 
 // Renames a file finished by WriteOutputFile into place. Throws RunError
 // when it cannot ("can't create new file", exit code 1: the destination is
 // a directory, say); the temporary is removed then.
 void PutOutputInPlace(platform::OutputFile& file);
+
+// After a finished output whose interpolated values had to be saturated:
+// one line at every verbosity but 0. Saturation keeps an overshoot from
+// wrapping into a full-scale click, but the pipe was too hot for its retune
+// and its builder should know. Nothing for an output without such values.
+void PrintSaturationWarning(const std::string& destination_path, const RetunedWaveSummary& summary,
+                            const Settings& settings);
 
 }  // namespace zelvanor

@@ -134,12 +134,14 @@ struct HyperbolicKernel {
   }
 };
 
-// Q=0 linear, Q=1 quadratic, anything else hyperbolic (the default, 2).
-enum class KernelKind { kLinear, kQuadratic, kHyperbolic };
+// Q=0 linear, Q=1 quadratic, Q=3 band-limited (band_limited_kernel.h),
+// anything else hyperbolic (the default, 2).
+enum class KernelKind { kLinear, kQuadratic, kHyperbolic, kBandLimited };
 
 inline KernelKind KernelForQuality(std::int32_t quality) {
   if (quality == 0) return KernelKind::kLinear;
   if (quality == 1) return KernelKind::kQuadratic;
+  if (quality == 3) return KernelKind::kBandLimited;
   return KernelKind::kHyperbolic;
 }
 

@@ -26,6 +26,18 @@ struct OutputRun {
   std::uint32_t Map(std::uint32_t position) const {
     return MapPosition(position, job.tuning_factor, job.cut);
   }
+  // A loop's dwEnd is its last frame, not a boundary. With Q=3 it maps as
+  // the frame before the mapped frame behind the loop, so that a loop of L
+  // frames keeps about L/f frames instead of coming out a frame short or
+  // long; the sustain loop kept whole keeps exactly its planned length.
+  std::uint32_t MapLoopEnd(std::uint32_t start, std::uint32_t end) const {
+    const WholeLoop& loop = job.whole_loop;
+    if (job.kernel != KernelKind::kBandLimited) return Map(end);
+    if (loop.kept() && start == loop.start && end == loop.end) return loop.output_start + loop.output_length - 1;
+    if (end == UINT32_MAX) return Map(end);
+    const std::uint32_t behind = Map(end + 1);
+    return behind == 0 ? 0 : behind - 1;
+  }
 };
 
 void WriteFmtChunk(const WalkedChunk& chunk, OutputRun& run);

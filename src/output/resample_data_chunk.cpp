@@ -7,29 +7,15 @@
 #include "common/run_error.h"
 #include "output/block_kernels.h"
 #include "output/interpolation_kernels.h"
+#include "output/band_limited_resampler.h"
 #include "output/output_steps.h"
+#include "output/resample_plan.h"
 #include "output/source_walk.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
 
 namespace zelvanor {
 namespace {
-
-// What the frame loop needs, fixed before the first frame.
-struct ResamplePlan {
-  const std::uint8_t* frames = nullptr;  // the body's whole frames
-  std::uint64_t frame_count = 0;         // F
-  std::int64_t output_frames = 0;        // N, at least 2 here
-  double tuning_factor = 1.0;
-  CutRegion cut;
-  bool dump = false;  // frame lines at verbosity 5
-};
-
-void DumpFrame(std::int64_t index, const std::uint8_t* frame, int width, int channels) {
-  Print("   %10d: ", static_cast<int>(index));
-  for (int c = 0; c < channels; ++c) Print("%6d ", ReadSampleValue(frame + c * width, width));
-  Print("\n");
-}
 
 // Output frames are made a block at a time: first the position bookkeeping
 // for the whole block, which fills the kernels' input values, then the
@@ -62,13 +48,16 @@ struct BlockKernel<HyperbolicKernel> {
   static constexpr auto kInterpolate = &InterpolateHyperbolicBlock;
 };
 
-// The kernel over `count` frames of every channel, saturated.
+// The kernel over `count` frames of every channel, saturated; returns how
+// many values were.
 template <class Kernel, int kWidth, int kChannels>
-void InterpolateBlock(FrameBlock<kChannels>& block, int count) {
+int InterpolateBlock(FrameBlock<kChannels>& block, int count) {
+  int saturated = 0;
   for (int c = 0; c < kChannels; ++c) {
     const BlockTaps taps{block.previous[c], block.current[c], block.next[c], block.after_next[c]};
-    BlockKernel<Kernel>::kInterpolate(taps, block.position, count, kWidth, block.result[c]);
+    saturated += BlockKernel<Kernel>::kInterpolate(taps, block.position, count, kWidth, block.result[c]);
   }
+  return saturated;
 }
 
 // The taps of frame `at` of the block: the source frames the kernel reads,
@@ -113,9 +102,8 @@ void FillBlock(SourceWalk<kWidth * kChannels>& walk, const std::uint8_t* frames,
   }
 }
 
-// Stores the block's results as output frames `first` onwards, shows the
-// last frames of the chunk at verbosity 5 and hands the block to the sink in
-// one piece.
+// Stores the block's results as output frames `first` onwards and hands
+// them over in one piece.
 template <int kWidth, int kChannels>
 void StoreBlock(const FrameBlock<kChannels>& block, int count, std::int64_t first, const ResamplePlan& plan,
                 ByteSink& sink) {
@@ -126,28 +114,24 @@ void StoreBlock(const FrameBlock<kChannels>& block, int count, std::int64_t firs
       WriteSampleValue(bytes.data() + k * kFrameBytes + c * kWidth, kWidth, block.result[c][k]);
     }
   }
-  if (plan.dump) {
-    for (int k = 0; k < count; ++k) {
-      if (first + k > plan.output_frames - 10) {
-        DumpFrame(first + k, bytes.data() + k * kFrameBytes, kWidth, kChannels);
-      }
-    }
-  }
-  sink.Write(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count * kFrameBytes)));
+  StoreOutputFrames(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count * kFrameBytes)),
+                    first, plan, sink);
 }
 
-// Output frames 1 to N-1 (frame 0 is written by the caller).
+// Output frames 1 to N-1 (frame 0 is written by the caller); returns how
+// many values were saturated.
 template <class Kernel, int kWidth, int kChannels>
-void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
+std::uint64_t WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
   constexpr std::int64_t kFrameBytes = kWidth * kChannels;
   const std::int64_t n = plan.output_frames;
   SourceWalk<kFrameBytes> walk(plan.frame_count, plan.tuning_factor, plan.cut);
   FrameBlock<kChannels> block;
   std::int64_t index = 1;
+  std::uint64_t saturated = 0;
   while (index <= n - 2) {
     const int count = static_cast<int>(std::min<std::int64_t>(kBlockFrames, n - 1 - index));
     FillBlock<Kernel, kWidth, kChannels>(walk, plan.frames, count, block);
-    InterpolateBlock<Kernel, kWidth, kChannels>(block, count);
+    saturated += static_cast<std::uint64_t>(InterpolateBlock<Kernel, kWidth, kChannels>(block, count));
     StoreBlock<kWidth, kChannels>(block, count, index, plan, sink);
     index += count;
   }
@@ -156,11 +140,11 @@ void WriteFramesAfterFirst(const ResamplePlan& plan, ByteSink& sink) {
   // position; no cut is made and the history no longer matters.
   const auto last =
       std::span<const std::uint8_t>(plan.frames + walk.AdvanceToLast(), static_cast<std::size_t>(kFrameBytes));
-  if (plan.dump && index > n - 10) DumpFrame(index, last.data(), kWidth, kChannels);
-  sink.Write(last);
+  StoreOutputFrames(last, index, plan, sink);
+  return saturated;
 }
 
-using FrameLoop = void (*)(const ResamplePlan&, ByteSink&);
+using FrameLoop = std::uint64_t (*)(const ResamplePlan&, ByteSink&);
 
 // The loop for one kernel, sample width and channel count, chosen once per
 // data chunk.
@@ -190,6 +174,7 @@ FrameLoop FrameLoopFor(KernelKind kind, int width, int channels) {
     case KernelKind::kQuadratic:
       return FrameLoopFor<QuadraticKernel>(width, channels);
     case KernelKind::kHyperbolic:
+    case KernelKind::kBandLimited:  // has a frame loop of its own
       break;
   }
   return FrameLoopFor<HyperbolicKernel>(width, channels);
@@ -261,23 +246,48 @@ DataChunkPlan PlanDataChunk(const RetuneJob& job, std::uint64_t body_size, std::
 
 }  // namespace
 
-std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink) {
+void StoreOutputFrames(std::span<const std::uint8_t> bytes, std::int64_t first, const ResamplePlan& plan,
+                       ByteSink& sink) {
+  const int frame_bytes = plan.width * plan.channels;
+  if (plan.dump) {
+    const std::int64_t count = static_cast<std::int64_t>(bytes.size()) / frame_bytes;
+    for (std::int64_t k = std::max<std::int64_t>(0, plan.output_frames - 9 - first); k < count; ++k) {
+      if (first + k < 1) continue;
+      const std::uint8_t* const frame = bytes.data() + k * frame_bytes;
+      Print("   %10d: ", static_cast<int>(first + k));
+      for (int c = 0; c < plan.channels; ++c) Print("%6d ", ReadSampleValue(frame + c * plan.width, plan.width));
+      Print("\n");
+    }
+  }
+  sink.Write(bytes);
+}
+
+std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink,
+                                std::uint64_t* saturated_values) {
   const DataChunkPlan chunk = PlanDataChunk(job, body.size(), sink.Position());
   WriteChunkHeader({'d', 'a', 't', 'a'}, static_cast<std::uint32_t>(chunk.size), sink);
 
-  // Fewer than two output frames: frame 0 alone, or nothing at all.
   const std::uint32_t n = chunk.output_frames;
-  if (n >= 1) sink.Write(body.first(static_cast<std::size_t>(chunk.frame_bytes())));
-  if (n >= 2) {
-    ResamplePlan plan;
-    plan.frames = body.data();
-    plan.frame_count = chunk.frame_count;
-    plan.output_frames = n;
-    plan.tuning_factor = job.tuning_factor;
-    plan.cut = job.cut;
-    plan.dump = job.settings.verbosity > 4;
-    FrameLoopFor(KernelForQuality(job.settings.quality), chunk.width, chunk.channels)(plan, sink);
+  ResamplePlan plan;
+  plan.frames = body.data();
+  plan.frame_count = chunk.frame_count;
+  plan.output_frames = n;
+  plan.width = chunk.width;
+  plan.channels = chunk.channels;
+  plan.tuning_factor = job.tuning_factor;
+  plan.cut = job.cut;
+  plan.whole_loop = job.whole_loop;
+  plan.dump = job.settings.verbosity > 4;
+  std::uint64_t saturated = 0;
+  if (job.kernel == KernelKind::kBandLimited) {
+    // Every frame is made by the kernel, the first and the last included.
+    if (n >= 1) saturated = WriteBandLimitedFrames(plan, sink);
+  } else {
+    // Fewer than two output frames: frame 0 alone, or nothing at all.
+    if (n >= 1) sink.Write(body.first(static_cast<std::size_t>(chunk.frame_bytes())));
+    if (n >= 2) saturated = FrameLoopFor(job.kernel, chunk.width, chunk.channels)(plan, sink);
   }
+  if (saturated_values != nullptr) *saturated_values += saturated;
 
   sink.WriteZeros(chunk.silence_bytes);
   if (chunk.size & 1) sink.WriteZeros(1);

@@ -15,6 +15,9 @@ namespace zelvanor {
 // into `sink` and returns the OutputFrameCount: the resampled frames, the
 // silence not counted. Reads nothing outside `body`; a trailing partial
 // frame is left out. The size in the header always equals what follows.
-std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink);
+// Adds the number of interpolated values that had to be saturated to the
+// sample width to `*saturated_values` when given.
+std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink,
+                                std::uint64_t* saturated_values = nullptr);
 
 }  // namespace zelvanor

@@ -1,13 +1,15 @@
 // Everything the output stage needs to know about one source: its image,
 // what the analysis found, the run's settings and the file's factor, plus
-// the two decisions derived from them that several writers share.
+// the decisions derived from them that several writers share.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 #include "common/settings.h"
+#include "output/interpolation_kernels.h"
 #include "output/map_position.h"
+#include "output/whole_loop.h"
 #include "wave/source_analysis.h"
 
 namespace zelvanor {
@@ -16,10 +18,15 @@ struct RetuneJob {
   std::span<const std::uint8_t> image;
   const SourceAnalysis& analysis;
   const Settings& settings;
+  // The factor every position and the audio map with: the requested one,
+  // or for Q=3 the one that keeps the sustain loop whole.
   double tuning_factor = 1.0;
   CutRegion cut;
   // Frames of the silent dummy loop (L=) when one is appended, else 0.
   std::uint32_t dummy_loop_frames = 0;
+  double requested_factor = 1.0;  // as the run asked for it (messages)
+  KernelKind kernel = KernelKind::kHyperbolic;
+  WholeLoop whole_loop;  // Q=3 only; LoopFit::kNone otherwise
 };
 
 // A dummy loop goes only to sources without a sustain loop. A negative L=
@@ -29,10 +36,7 @@ inline std::uint32_t DummyLoopFramesFor(const SourceAnalysis& analysis, const Se
   return static_cast<std::uint32_t>(settings.dummy_loop_length);
 }
 
-inline RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                               const Settings& settings, double tuning_factor) {
-  return RetuneJob{image, analysis, settings, tuning_factor, CutRegionFor(analysis, settings),
-                   DummyLoopFramesFor(analysis, settings)};
-}
+RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
+                        const Settings& settings, double tuning_factor);
 
 }  // namespace zelvanor

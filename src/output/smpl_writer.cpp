@@ -25,7 +25,7 @@ void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
     const auto source = stored.subspan(at, kLoopRecordSize);
     std::copy(source.begin(), source.end(), loop.begin());
     const std::uint32_t start = run.Map(LoadU32le(loop.data() + kLoopStart));
-    const std::uint32_t end = run.Map(LoadU32le(loop.data() + kLoopEnd));
+    const std::uint32_t end = run.MapLoopEnd(LoadU32le(loop.data() + kLoopStart), LoadU32le(loop.data() + kLoopEnd));
     StoreU32le(loop.data() + kLoopStart, start);
     StoreU32le(loop.data() + kLoopEnd, end);
     if (run.VerbosityAbove(3)) PrintSampleLoopLine({loop.data(), kLoopRecordSize});

@@ -12,11 +12,12 @@
 namespace zelvanor {
 namespace {
 
-void WriteChunk(const WalkedChunk& chunk, OutputRun& run) {
+void WriteChunk(const WalkedChunk& chunk, OutputRun& run, RetunedWaveSummary& summary) {
   if (chunk.Is("fmt ")) {
     WriteFmtChunk(chunk, run);
   } else if (chunk.Is("data")) {
-    run.output_frame_count = ResampleDataChunk(run.job, run.Bytes(chunk.body), run.sink);
+    run.output_frame_count =
+        ResampleDataChunk(run.job, run.Bytes(chunk.body), run.sink, &summary.saturated_values);
   } else if (chunk.Is("cue ")) {
     WriteCueChunk(chunk, run);
   } else if (chunk.Is("smpl")) {
@@ -30,15 +31,16 @@ void WriteChunk(const WalkedChunk& chunk, OutputRun& run) {
 
 }  // namespace
 
-void WriteRetunedWave(const std::string& source_path, const std::string& destination_path,
-                      const RetuneJob& job, ByteSink& sink) {
+RetunedWaveSummary WriteRetunedWave(const std::string& source_path, const std::string& destination_path,
+                                    const RetuneJob& job, ByteSink& sink) {
   const Settings& settings = job.settings;
   if (settings.verbosity > 3) {
     Print("\n********* Generate new file %s tuning by factor %f *****\n", destination_path.c_str(),
-          job.tuning_factor);
+          job.requested_factor);
   } else if (settings.verbosity != 0) {
-    Print("Tune %s to %s by factor %f\n", source_path.c_str(), destination_path.c_str(), job.tuning_factor);
+    Print("Tune %s to %s by factor %f\n", source_path.c_str(), destination_path.c_str(), job.requested_factor);
   }
+  PrintWholeLoopLine(job.whole_loop, source_path.c_str(), settings.verbosity);
 
   // The analysis refuses anything shorter; the header is rewritten at the end.
   if (job.image.size() < kRiffHeaderSize) ThrowFatal("fatal error: source has no RIFF header\n");
@@ -47,11 +49,12 @@ void WriteRetunedWave(const std::string& source_path, const std::string& destina
   sink.Write(header);
   if (!sink.ok()) ThrowWriteFailed();
 
+  RetunedWaveSummary summary;
   OutputRun run{source_path, job, sink};
   const auto image_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(job.image.size(), kMaxRiffField));
   ChunkWalker walker(job.image, kRiffHeaderSize, image_size, Framing::kTopLevel);
   while (const std::optional<WalkedChunk> chunk = walker.Next()) {
-    WriteChunk(*chunk, run);
+    WriteChunk(*chunk, run, summary);
     // A full disk shows here rather than after the rest has been computed.
     if (!sink.ok()) ThrowWriteFailed();
   }
@@ -62,6 +65,7 @@ void WriteRetunedWave(const std::string& source_path, const std::string& destina
   StoreU32le(header.data() + kRiffSizeOffset, static_cast<std::uint32_t>(length - 8));
   sink.WriteAt(0, header);
   if (!sink.ok()) ThrowWriteFailed();
+  return summary;
 }
 
 }  // namespace zelvanor

@@ -2,6 +2,7 @@
 // for one analysed source into any ByteSink.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "output/byte_sink.h"
@@ -16,7 +17,12 @@ namespace zelvanor {
 // miscounted cue or smpl chunk, an output beyond 4 GB and a failed write;
 // the caller discards what the sink holds then. `source_path` and
 // `destination_path` are used in messages only.
-void WriteRetunedWave(const std::string& source_path, const std::string& destination_path,
-                      const RetuneJob& job, ByteSink& sink);
+struct RetunedWaveSummary {
+  // Interpolated values that lay beyond the sample width and were saturated.
+  std::uint64_t saturated_values = 0;
+};
+
+RetunedWaveSummary WriteRetunedWave(const std::string& source_path, const std::string& destination_path,
+                                    const RetuneJob& job, ByteSink& sink);
 
 }  // namespace zelvanor

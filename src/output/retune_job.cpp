@@ -1,0 +1,23 @@
+#include "output/retune_job.h"
+
+namespace zelvanor {
+
+RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
+                        const Settings& settings, double tuning_factor) {
+  const KernelKind kernel = KernelForQuality(settings.quality);
+  WholeLoop whole_loop;
+  whole_loop.requested_factor = tuning_factor;
+  whole_loop.factor = tuning_factor;
+  if (kernel == KernelKind::kBandLimited) whole_loop = PlanWholeLoop(image, analysis, tuning_factor);
+  return RetuneJob{image,
+                   analysis,
+                   settings,
+                   whole_loop.factor,
+                   CutRegionFor(analysis, settings),
+                   DummyLoopFramesFor(analysis, settings),
+                   tuning_factor,
+                   kernel,
+                   whole_loop};
+}
+
+}  // namespace zelvanor

@@ -12,7 +12,7 @@
 #include "platform/file_system.h"
 #include "tuning/tuning_factor.h"
 #include "wave/chunk_analysis.h"
-#include "wave/source_image.h"
+#include "wave/source_file.h"
 
 namespace zelvanor {
 namespace {
@@ -24,7 +24,7 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
   return config.base_factor;
 }
 
-void ProcessFile(const RunConfig& config, const std::string& file_name, SourceImage& image) {
+void ProcessFile(const RunConfig& config, const std::string& file_name, SourceBuffers& buffers) {
   const std::string source_path = SourcePathFor(config.source_pattern, file_name);
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
@@ -38,12 +38,12 @@ void ProcessFile(const RunConfig& config, const std::string& file_name, SourceIm
   const double tuning_factor = TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);
 
-  if (LoadSourceImage(source_path, image) == 0) return;
-  const std::optional<SourceAnalysis> analysis =
-      AnalyseSource(source_path, image.bytes(), config.settings);
+  const std::optional<LoadedSource> source = LoadSource(source_path, buffers);
+  if (!source) return;
+  const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return;
-  GenerateOutput(source_path, destination_path, tuning_factor, image.bytes(), *analysis,
-                 config.settings);
+  GenerateOutput(source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings,
+                 source->wavpack);
 }
 
 }  // namespace
@@ -54,8 +54,8 @@ void ProcessMatchingFiles(const RunConfig& config) {
   if (names.empty()) {
     ThrowExit(kExitFatal, "can't find source-file %s\n", config.source_pattern.c_str());
   }
-  SourceImage image;
-  for (const std::string& name : names) ProcessFile(config, name, image);
+  SourceBuffers buffers;
+  for (const std::string& name : names) ProcessFile(config, name, buffers);
 }
 
 }  // namespace zelvanor

@@ -264,6 +264,7 @@ DataChunkPlan PlanDataChunk(const RetuneJob& job, std::uint64_t body_size, std::
 std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8_t> body, ByteSink& sink) {
   const DataChunkPlan chunk = PlanDataChunk(job, body.size(), sink.Position());
   WriteChunkHeader({'d', 'a', 't', 'a'}, static_cast<std::uint32_t>(chunk.size), sink);
+  sink.BeginAudio();
 
   // Fewer than two output frames: frame 0 alone, or nothing at all.
   const std::uint32_t n = chunk.output_frames;
@@ -280,6 +281,7 @@ std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8
   }
 
   sink.WriteZeros(chunk.silence_bytes);
+  sink.EndAudio();
   if (chunk.size & 1) sink.WriteZeros(1);
   return n;
 }

@@ -51,6 +51,7 @@ PY
 )
 
 caught=0 missed=0 stale=0
+log=$PWD/$build/fault.log
 restore() { [ -n "${current:-}" ] && git checkout -q -- "$current"; current=""; }
 trap restore EXIT INT TERM
 
@@ -90,11 +91,13 @@ PY
     restore
     continue
   fi
-  if (cd "$build/tests" && timeout 600 ./zelvanor_tests --gtest_brief=1 >/dev/null 2>&1); then
+  if (cd "$build/tests" && timeout 600 ./zelvanor_tests --gtest_brief=1 >"$log" 2>&1) 2>/dev/null; then
     echo "MISSED $id"
     missed=$((missed + 1))
   else
-    echo "caught $id"
+    # The first few tests that failed, so that a catch by accident shows.
+    by=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_./]*' "$log" | cut -c14- | sort -u | head -3 | paste -sd' ')
+    echo "caught $id${by:+ by $by}"
     caught=$((caught + 1))
   fi
   restore

@@ -48,7 +48,8 @@ TEST(LeadingDouble, FollowsStrtod) {
   EXPECT_EQ(LeadingDouble("x"), 0.0);
   EXPECT_EQ(LeadingDouble(".5"), 0.5);
   EXPECT_TRUE(std::isinf(LeadingDouble("1e999")));
-  EXPECT_TRUE(std::isnan(LeadingDouble("nan")));
+  EXPECT_EQ(LeadingDouble("nan"), 0.0);  // plain decimals only
+  EXPECT_EQ(LeadingDouble("0x10"), 0.0);
 }
 
 }  // namespace

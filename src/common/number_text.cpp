@@ -38,10 +38,9 @@ std::int32_t LeadingInt32(std::string_view text) {
 }
 
 double LeadingDouble(std::string_view text) {
-  // strtod needs a terminated string. The program never changes the C
-  // locale, so strtod's decimal point is ".".
-  const std::string terminated(text);
-  return std::strtod(terminated.c_str(), nullptr);
+  std::size_t at = 0;
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  return ScanPlainDecimal(text.substr(at)).value;
 }
 
 PlainDecimal ScanPlainDecimal(std::string_view text) {
@@ -63,8 +62,8 @@ PlainDecimal ScanPlainDecimal(std::string_view text) {
     if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
     if (exponent < text.size() && IsDigit(text[exponent])) at = SkipDigits(text, exponent);
   }
-  // strtod (see LeadingDouble) does the correctly rounded conversion of
-  // the delimited text.
+  // strtod does the correctly rounded conversion of the delimited text;
+  // the program never changes the C locale, so its decimal point is ".".
   const std::string number(text.substr(0, at));
   return {std::strtod(number.c_str(), nullptr), at};
 }

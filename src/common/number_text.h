@@ -1,14 +1,14 @@
 // The program's two ways of reading a number from text.
 //
 // Leading...: option values on the command line and the detune argument
-// follow the C library's conversions (atoi/atof): the leading number is
-// taken and the rest of the word ignored, so "V=3x" means 3 and "V=" or
-// "V=x" means 0.
+// take the leading number of the word and ignore the rest, as atoi and
+// atof do, so "V=3x" means 3 and "V=" or "V=x" means 0.
 //
-// ScanPlainDecimal: numbers in the temperament list and in a request's
-// cents suffix are plain decimals: optional sign, digits, optional "." and
-// fraction digits, optional exponent. Hexadecimal, "inf" and "nan" are not
-// numbers there, whatever the C library would accept.
+// Every number the program reads is a plain decimal: optional sign, digits,
+// optional "." and fraction digits, optional exponent. Hexadecimal, "inf"
+// and "nan" are not numbers, whatever the C library would accept: "0x2" is
+// read as 0 (and refused as a factor), "+inf" as 0 cents. The command line
+// and the temperament list thereby read numbers alike.
 #pragma once
 
 #include <cstddef>
@@ -23,9 +23,8 @@ namespace zelvanor {
 // 2147483647.
 std::int32_t LeadingInt32(std::string_view text);
 
-// The C library's floating-point conversion of the leading number (strtod
-// in the "C" locale): 0.0 when there is none, infinity for a value too
-// large, and "inf" and "nan" as strtod reads them.
+// Leading blanks skipped, then the plain decimal at the start (see
+// ScanPlainDecimal); 0.0 when there is none, infinity for a value too large.
 double LeadingDouble(std::string_view text);
 
 struct PlainDecimal {

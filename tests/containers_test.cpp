@@ -12,6 +12,7 @@
 #include "common/run_error.h"
 #include "fuzz/pipeline_exercise.h"
 #include "run_program.h"
+#include "wave/byte_reader.h"
 #include "wave/chunk_analysis.h"
 #include "wave/wavpack_source.h"
 #include "wave_builder.h"
@@ -171,8 +172,11 @@ TEST(Containers, WavPackPipesRetuneInPlaceToWhatThePlainPipeGives) {
 }
 
 TEST(Containers, DamagedWavPackIsSkippedAndTheRunGoesOn) {
-  const Bytes wave = Pipe(FmtBody({.channels = 2}), 2, 2);
+  const Bytes wave = Pipe(FmtBody({.channels = 2}), 2, 2, 60000);
   const Bytes packed = PackWithWavPack(wave, Packing(2, 2, WavPackCompression::kNormal));
+  // Where each block starts: a copy cut at a block boundary checks out block by block.
+  std::vector<std::size_t> blocks;
+  for (std::size_t at = 0; at + 8 <= packed.size(); at += 8 + LoadU32le(packed.data() + at + 4)) blocks.push_back(at);
   Bytes flipped = packed;
   if (!flipped.empty()) flipped[flipped.size() / 2] ^= 0x5A;
   Bytes garbage = {'w', 'v', 'p', 'k'};
@@ -184,6 +188,8 @@ TEST(Containers, DamagedWavPackIsSkippedAndTheRunGoesOn) {
   };
   const Case cases[] = {
       {"cut off", Truncated(packed, packed.size() * 2 / 3), "in/a.wav is a damaged WavPack file ("},
+      {"last audio block missing", Truncated(packed, blocks.size() > 2 ? blocks[blocks.size() - 2] : 0),
+       "in/a.wav is a damaged WavPack file (its audio is cut short"},
       {"bits flipped", flipped, "in/a.wav is a damaged WavPack file ("},
       {"garbage behind the magic", garbage, "in/a.wav is a damaged WavPack file ("},
   };

@@ -9,7 +9,9 @@
 namespace zelvanor {
 
 WavPackSink::WavPackSink(const WavPackFormat& format, ByteSink& packed)
-    : packed_(packed), frame_bytes_(static_cast<std::uint32_t>(format.frame_bytes())), writer_(format, [&packed](std::span<const std::uint8_t> block) {
+    : packed_(packed),
+      frame_bytes_(static_cast<std::uint32_t>(format.frame_bytes())),
+      writer_(format, [&packed](std::span<const std::uint8_t> block) {
         packed.Write(block);
         return packed.ok();
       }) {}

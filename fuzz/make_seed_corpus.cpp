@@ -1,6 +1,8 @@
 // Writes the fuzzer's seed corpus: pipes with every chunk kind the program
-// knows, well formed and in the broken shapes recorders leave behind, each
-// behind a few different option prefixes. Usage: zelvanor_make_fuzz_seeds DIR
+// knows, well formed and in the broken shapes recorders leave behind, plain
+// and packed with WavPack, each behind a few different option prefixes.
+// Usage: zelvanor_make_fuzz_seeds DIR
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +14,10 @@
 
 namespace {
 
+using zelvanor::WavPackCompression;
+using zelvanor::WavPackFormat;
 using zelvanor::fuzzing::EncodeOptions;
+using zelvanor::fuzzing::PackWithWavPack;
 using zelvanor::fuzzing::OptionChoice;
 using namespace zelvanor::testing;
 
@@ -65,6 +70,38 @@ std::vector<Seed> Images() {
   return seeds;
 }
 
+// Pipes packed with WavPack, in each compression mode, and one cut off
+// inside its blocks. Left out where the generator has no libwavpack.
+std::vector<Seed> WavPackImages(const std::vector<Seed>& waves) {
+  const auto image = [&waves](const std::string& name) {
+    return std::find_if(waves.begin(), waves.end(), [&name](const Seed& seed) { return seed.name == name; })->image;
+  };
+  const auto format = [](int bits, int channels, WavPackCompression compression) {
+    WavPackFormat packing;
+    packing.bytes_per_sample = bits / 8;
+    packing.bits_per_sample = bits;
+    packing.channels = channels;
+    packing.compression = compression;
+    return packing;
+  };
+  WavPackFormat extra = format(24, 2, WavPackCompression::kVeryHigh);
+  extra.extra = true;
+  extra.extra_level = 3;
+  extra.md5 = true;
+  // 24-bit mono with an odd frame count: odd audio, whose pad byte is not stored.
+  const Bytes odd = WaveBuilder().Fmt({.bits = 24}).Data(Tone(21, 1, 24)).Cue({{.id = 1, .offset = 5}}).Build();
+  std::vector<Seed> seeds = {
+      {"wavpack-minimal", PackWithWavPack(image("minimal"), format(16, 1, WavPackCompression::kNormal))},
+      {"wavpack-rich-24bit-stereo", PackWithWavPack(image("rich-24bit-stereo"), extra)},
+      {"wavpack-cut-region", PackWithWavPack(image("cut-region"), format(16, 1, WavPackCompression::kFast))},
+      {"wavpack-no-loop-cues", PackWithWavPack(image("no-loop-cues"), format(16, 4, WavPackCompression::kHigh))},
+      {"wavpack-odd-24bit", PackWithWavPack(odd, format(24, 1, WavPackCompression::kNormal))},
+  };
+  seeds.push_back({"wavpack-cut-off", Truncated(seeds[2].image, seeds[2].image.size() * 2 / 3)});
+  std::erase_if(seeds, [](const Seed& seed) { return seed.image.empty(); });
+  return seeds;
+}
+
 std::vector<OptionChoice> Prefixes() {
   std::vector<OptionChoice> choices(4);
   choices[1] = {.verbosity_index = 5, .quality_index = 0, .through_file = true, .factor_index = 9};
@@ -86,7 +123,9 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(directory);
   const std::vector<OptionChoice> prefixes = Prefixes();
   int written = 0;
-  for (const Seed& seed : Images()) {
+  std::vector<Seed> seeds = Images();
+  for (Seed& seed : WavPackImages(seeds)) seeds.push_back(std::move(seed));
+  for (const Seed& seed : seeds) {
     for (std::size_t p = 0; p < prefixes.size(); ++p) {
       const auto prefix = EncodeOptions(prefixes[p]);
       std::ofstream out(directory / (seed.name + "-" + std::to_string(p)), std::ios::binary | std::ios::trunc);

@@ -11,12 +11,14 @@
 #include "common/run_error.h"
 #include "output/byte_sink.h"
 #include "output/generate_output.h"
+#include "output/wavpack_sink.h"
 #include "output/write_retuned_wave.h"
 #include "platform/file_system.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_analysis.h"
 #include "wave/chunk_layout.h"
 #include "wave/chunk_walker.h"
+#include "wave/wavpack_source.h"
 
 namespace zelvanor::fuzzing {
 namespace {
@@ -61,13 +63,26 @@ std::string CheckRunError(const RunError& error, const char* stage) {
   return {};
 }
 
-Attempt WriteIntoMemory(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                        const ExerciseOptions& options, std::uint64_t limit) {
+// The source's WAVE file, as loaded, and how it was packed, if it was.
+struct Source {
+  std::span<const std::uint8_t> image;
+  std::optional<WavPackFormat> wavpack;
+};
+
+Attempt WriteIntoMemory(const Source& source, const SourceAnalysis& analysis, const ExerciseOptions& options,
+                        std::uint64_t limit) {
   Attempt attempt;
   MemorySink sink(limit);
   try {
-    WriteRetunedWave(kSourcePath, "out/pipe.wav",
-                     MakeRetuneJob(image, analysis, options.settings, options.tuning_factor), sink);
+    const RetuneJob job = MakeRetuneJob(source.image, analysis, options.settings, options.tuning_factor);
+    if (source.wavpack) {
+      WavPackSink packed(*source.wavpack, sink);
+      WriteRetunedWave(kSourcePath, "out/pipe.wav", job, packed);
+      packed.Finish();
+      if (!sink.ok()) ThrowWriteFailed();
+    } else {
+      WriteRetunedWave(kSourcePath, "out/pipe.wav", job, sink);
+    }
     attempt.finished = true;
   } catch (const RunError& error) {
     attempt.exit_code = error.exit_code();
@@ -84,13 +99,13 @@ bool DirectoryIsEmpty(const std::filesystem::path& directory) {
 
 // The same output through the atomic file writer: same outcome, same bytes,
 // and nothing but the finished file left in the directory.
-std::string CheckFileWriter(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                            const ExerciseOptions& options, const Attempt& in_memory,
-                            const std::filesystem::path& scratch) {
+std::string CheckFileWriter(const Source& source, const SourceAnalysis& analysis, const ExerciseOptions& options,
+                            const Attempt& in_memory, const std::filesystem::path& scratch) {
   const std::filesystem::path destination = scratch / "pipe.wav";
   Attempt on_disk;
   try {
-    GenerateOutput(kSourcePath, destination.string(), options.tuning_factor, image, analysis, options.settings);
+    GenerateOutput(kSourcePath, destination.string(), options.tuning_factor, source.image, analysis,
+                   options.settings, source.wavpack);
     on_disk.finished = true;
   } catch (const RunError& error) {
     if (std::string problem = CheckRunError(error, "file writer"); !problem.empty()) return problem;
@@ -113,10 +128,10 @@ std::string CheckFileWriter(std::span<const std::uint8_t> image, const SourceAna
 
 // A disk that fills up part way: the run must end with the write failure
 // and nothing else, whatever chunk it was writing.
-std::string CheckDiskFull(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                          const ExerciseOptions& options, std::uint64_t full_length) {
+std::string CheckDiskFull(const Source& source, const SourceAnalysis& analysis, const ExerciseOptions& options,
+                          std::uint64_t full_length) {
   const std::uint64_t limit = options.fail_seed % full_length;
-  const Attempt attempt = WriteIntoMemory(image, analysis, options, limit);
+  const Attempt attempt = WriteIntoMemory(source, analysis, options, limit);
   if (attempt.finished) return "a write failure went unnoticed";
   if (attempt.exit_code != kExitFatal || attempt.message != "Fatal: can't write to output file!\n") {
     return "a write failure ended with \"" + attempt.message + "\"";
@@ -196,37 +211,105 @@ std::string CheckRetunedFile(std::span<const std::uint8_t> file) {
   return {};
 }
 
+namespace {
+
+// A copy in a block of exactly its size: a read past its end is a sanitizer
+// report, not a read of whatever follows.
+std::span<const std::uint8_t> ExactCopy(std::span<const std::uint8_t> bytes, std::unique_ptr<std::uint8_t[]>& block) {
+  block.reset(new std::uint8_t[std::max<std::size_t>(bytes.size(), 1)]);
+  if (!bytes.empty()) std::memcpy(block.get(), bytes.data(), bytes.size());
+  return {block.get(), bytes.size()};
+}
+
+// A WavPack output must unpack to exactly the WAVE file written for the
+// same source without packing, and be packed in the source's mode.
+std::string CheckPackedFile(std::span<const std::uint8_t> packed, std::span<const std::uint8_t> plain,
+                            const WavPackFormat& source) {
+  SourceImage unpacked;
+  const std::optional<WavPackFormat> format = UnpackWavPackSource("out/pipe.wav", packed, unpacked);
+  if (!format) return "WavPack output does not unpack";
+  if (!std::equal(plain.begin(), plain.end(), unpacked.bytes().begin(), unpacked.bytes().end())) {
+    return "WavPack output unpacks to other bytes than the plain output";
+  }
+  if (format->compression != source.compression || format->extra != source.extra || format->md5 != source.md5) {
+    return "WavPack output is not packed in the source's mode";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> PackWithWavPack(std::span<const std::uint8_t> wave, const WavPackFormat& format) {
+  ChunkWalker walker(wave, kRiffHeaderSize, static_cast<std::uint32_t>(wave.size()), Framing::kTopLevel);
+  std::optional<WalkedChunk> data;
+  while (!data) {
+    data = walker.Next();
+    if (!data) return {};
+    if (!data->Is("data")) data.reset();
+  }
+  MemorySink sink;
+  try {
+    WavPackSink packed(format, sink);
+    packed.Write(wave.first(data->body.offset));
+    packed.BeginAudio();
+    packed.Write(Slice(wave, data->body));
+    packed.EndAudio();
+    packed.Write(wave.subspan(static_cast<std::size_t>(data->body.end())));
+    packed.Finish();
+  } catch (const RunError&) {
+    return {};
+  }
+  return sink.ok() ? sink.bytes() : std::vector<std::uint8_t>();
+}
+
 std::string ExercisePipeline(std::span<const std::uint8_t> input, const std::filesystem::path& scratch) {
   const ExerciseOptions options = DecodeOptions(input);
-  const std::span<const std::uint8_t> rest = input.subspan(std::min(input.size(), kOptionBytes));
-  // A block of exactly the image's size: a read past the file's end is a
-  // sanitizer report, not a read of whatever follows.
-  const std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(rest.size(), 1)]);
-  if (!rest.empty()) std::memcpy(block.get(), rest.data(), rest.size());
-  const std::span<const std::uint8_t> image(block.get(), rest.size());
+  std::unique_ptr<std::uint8_t[]> block;
+  Source source{ExactCopy(input.subspan(std::min(input.size(), kOptionBytes)), block), std::nullopt};
+  SourceImage unpacked;
+  std::unique_ptr<std::uint8_t[]> unpacked_block;
+  if (IsWavPackFile(source.image)) {
+    source.wavpack = UnpackWavPackSource(kSourcePath, source.image, unpacked);
+    if (!source.wavpack) return {};
+    source.image = ExactCopy(unpacked.bytes(), unpacked_block);
+  }
 
   std::optional<SourceAnalysis> analysis;
   try {
-    analysis = AnalyseSource(kSourcePath, image, options.settings);
+    analysis = AnalyseSource(kSourcePath, source.image, options.settings);
   } catch (const RunError& error) {
     return CheckRunError(error, "analysis");
   }
   if (!analysis) return {};
 
-  const Attempt in_memory = WriteIntoMemory(image, *analysis, options, UINT64_MAX);
+  const Source plain{source.image, std::nullopt};
+  const Attempt in_memory = WriteIntoMemory(plain, *analysis, options, UINT64_MAX);
   if (!in_memory.finished) {
     if (in_memory.exit_code != kExitFatal) return "output stage ended with exit code " + std::to_string(in_memory.exit_code);
     if (in_memory.message.empty() || in_memory.message.back() != '\n') return "output stage message is not a line";
   } else if (std::string problem = CheckRetunedFile(in_memory.bytes); !problem.empty()) {
     return problem;
   }
+  // What the program writes for this source: the plain file, or the packed one.
+  Attempt output = in_memory;
+  if (source.wavpack) {
+    output = WriteIntoMemory(source, *analysis, options, UINT64_MAX);
+    if (output.finished != in_memory.finished || output.message != in_memory.message) {
+      return "WavPack output ends differently from the plain one: \"" + output.message + "\"";
+    }
+    if (output.finished) {
+      if (std::string problem = CheckPackedFile(output.bytes, in_memory.bytes, *source.wavpack); !problem.empty()) {
+        return problem;
+      }
+    }
+  }
   if (options.through_file) {
-    if (std::string problem = CheckFileWriter(image, *analysis, options, in_memory, scratch); !problem.empty()) {
+    if (std::string problem = CheckFileWriter(source, *analysis, options, output, scratch); !problem.empty()) {
       return problem;
     }
   }
-  if (options.disk_full && in_memory.finished) {
-    return CheckDiskFull(image, *analysis, options, in_memory.bytes.size());
+  if (options.disk_full && output.finished) {
+    return CheckDiskFull(source, *analysis, options, output.bytes.size());
   }
   return {};
 }

@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/settings.h"
+#include "wavpack/wavpack_format.h"
 
 namespace zelvanor::fuzzing {
 
@@ -52,12 +54,19 @@ std::array<std::uint8_t, kOptionBytes> EncodeOptions(const OptionChoice& choice)
 // empty string, or what is wrong.
 std::string CheckRetunedFile(std::span<const std::uint8_t> file);
 
+// The WAVE image packed with WavPack as `format` says, header and trailer
+// stored as the wavpack tool stores them (for seeds and tests). Empty when
+// the image has no data chunk or cannot be packed (a build without WavPack).
+std::vector<std::uint8_t> PackWithWavPack(std::span<const std::uint8_t> wave, const WavPackFormat& format);
+
 // Runs the input and checks the program's guarantees: every early end is a
 // RunError with exit code 1 or 99 and a one-line message; a finished output
 // is well formed (true RIFF size, whole chunks, readable by the analysis
 // again); the file writer's bytes equal the in-memory ones and only the
 // destination is left behind; a write failure ends as "can't write" and
-// leaves nothing. Returns an empty string, or what was broken.
+// leaves nothing; a WavPack source's output unpacks to exactly the plain
+// output and keeps the source's mode. Returns an empty string, or what was
+// broken.
 // `scratch` is an existing, otherwise empty directory for the file writer.
 std::string ExercisePipeline(std::span<const std::uint8_t> input, const std::filesystem::path& scratch);
 

@@ -4,22 +4,24 @@
 #
 #   scripts/install-deps.sh [SET...]     (default: base)
 #
-#   base     building and testing on Linux
+#   base     building and testing on Linux (with libwavpack, and the WavPack
+#            tools and sox for the interoperability tests)
 #   windows  the MinGW-w64 cross build and its tests under Wine (MinGW-w64
 #            with POSIX threads, Wine, GoogleTest's sources)
-#   fuzz     the libFuzzer build: clang and its sanitizer runtimes
-#   bench    what bench/run.sh adds: the peer (sox) and GNU time
+#   fuzz     the libFuzzer build: clang and its sanitizer runtimes, libwavpack
+#   bench    what bench/run.sh adds: the peers (sox, the WavPack tools) and GNU time
 set -euo pipefail
 
 packages=()
 for set in "${@:-base}"; do
   case "$set" in
-    base) packages+=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+    base) packages+=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+          packages+=(libwavpack-dev wavpack sox)
           # dpkg-dev (dpkg-shlibdeps), lintian and groff-base serve the package tests.
           packages+=(dpkg-dev lintian groff-base) ;;
     windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest) ;;
-    fuzz) packages+=(cmake ninja-build clang libclang-rt-dev) ;;
-    bench) packages+=(sox time) ;;
+    fuzz) packages+=(cmake ninja-build clang libclang-rt-dev pkg-config libwavpack-dev) ;;
+    bench) packages+=(sox wavpack time) ;;
     *)
       echo "install-deps: unknown set '$set' (base, windows, fuzz, bench)" >&2
       exit 2

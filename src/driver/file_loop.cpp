@@ -17,7 +17,7 @@
 #include "platform/output_file.h"
 #include "tuning/tuning_factor.h"
 #include "wave/chunk_analysis.h"
-#include "wave/source_image.h"
+#include "wave/source_file.h"
 
 namespace zelvanor {
 namespace {
@@ -32,7 +32,7 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
 // One file up to, not including, putting its output in place: the output
 // is complete in `output` under a temporary name. False when the source is
 // skipped (not RIFF/WAVE, too large); every failure throws.
-bool WriteFileOutput(const RunConfig& config, const std::string& file_name, SourceImage& image,
+bool WriteFileOutput(const RunConfig& config, const std::string& file_name, SourceBuffers& buffers,
                      platform::OutputFile& output) {
   const std::string source_path = SourcePathFor(config.source_pattern, file_name);
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
@@ -47,12 +47,12 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, Sour
   const double tuning_factor = TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);
 
-  if (LoadSourceImage(source_path, image) == 0) return false;
-  const std::optional<SourceAnalysis> analysis =
-      AnalyseSource(source_path, image.bytes(), config.settings);
+  const std::optional<LoadedSource> source = LoadSource(source_path, buffers);
+  if (!source) return false;
+  const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return false;
-  const RetunedWaveSummary summary = WriteOutputFile(source_path, destination_path, tuning_factor,
-                                                     image.bytes(), *analysis, config.settings, output);
+  const RetunedWaveSummary summary = WriteOutputFile(source_path, destination_path, tuning_factor, source->wave,
+                                                     *analysis, config.settings, source->wavpack, output);
   PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }
@@ -67,19 +67,19 @@ void PutInPlaceAfterItsMessages(platform::OutputFile& output) {
 }
 
 void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names) {
-  SourceImage image;
+  SourceBuffers buffers;
   platform::OutputFile output;  // deletes a half-written temporary on a throw
   for (const std::string& name : names) {
-    if (WriteFileOutput(config, name, image, output)) PutInPlaceAfterItsMessages(output);
+    if (WriteFileOutput(config, name, buffers, output)) PutInPlaceAfterItsMessages(output);
   }
 }
 
-// What one lane keeps: the source image and output file it reuses for each
+// What one lane keeps: the source buffers and output file it reuses for each
 // of its files (so memory stays at one source and one output buffer per
 // lane, never the whole batch), and what its current file left for the
 // completing thread: the messages, whether there is an output, the failure.
 struct Lane {
-  SourceImage image;
+  SourceBuffers buffers;
   platform::OutputFile output;
   std::string messages;
   bool has_output = false;
@@ -105,7 +105,7 @@ void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& 
     lane.failure = nullptr;
     const MessageCapture capture(lane.messages);
     try {
-      lane.has_output = WriteFileOutput(config, names[item], lane.image, lane.output);
+      lane.has_output = WriteFileOutput(config, names[item], lane.buffers, lane.output);
     } catch (...) {
       lane.output.Discard();
       lane.failure = std::current_exception();

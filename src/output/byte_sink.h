@@ -28,6 +28,12 @@ class ByteSink {
 
   virtual bool ok() const = 0;
 
+  // The data chunk's body (its sample values, without its header and pad
+  // byte) is written between these two calls. A plain file has no use for
+  // them; a container that keeps the audio apart from the chunks does.
+  virtual void BeginAudio() {}
+  virtual void EndAudio() {}
+
   // Appends `count` zero bytes.
   void WriteZeros(std::uint64_t count);
 };

@@ -3,6 +3,7 @@
 #include "common/console.h"
 #include "common/run_error.h"
 #include "output/file_sink.h"
+#include "output/wavpack_sink.h"
 #include "output/write_retuned_wave.h"
 #include "platform/output_file.h"
 
@@ -10,11 +11,12 @@ namespace zelvanor {
 
 RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::string& destination_path,
                                   double tuning_factor, std::span<const std::uint8_t> image,
-                                  const SourceAnalysis& analysis, const Settings& settings) {
+                                  const SourceAnalysis& analysis, const Settings& settings,
+                                  const std::optional<WavPackFormat>& wavpack) {
   // If anything below throws, the file's destructor deletes the temporary.
   platform::OutputFile file;
-  const RetunedWaveSummary summary =
-      WriteOutputFile(source_path, destination_path, tuning_factor, image, analysis, settings, file);
+  const RetunedWaveSummary summary = WriteOutputFile(source_path, destination_path, tuning_factor,
+                                                     image, analysis, settings, wavpack, file);
   PutOutputInPlace(file);
   return summary;
 }
@@ -22,13 +24,21 @@ RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::str
 RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::string& destination_path,
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
+                                   const std::optional<WavPackFormat>& wavpack,
                                    platform::OutputFile& file) {
   if (!file.Create(destination_path)) {
     ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
   }
   FileSink sink(file);
-  const RetunedWaveSummary summary = WriteRetunedWave(
-      source_path, destination_path, MakeRetuneJob(image, analysis, settings, tuning_factor), sink);
+  const RetuneJob job = MakeRetuneJob(image, analysis, settings, tuning_factor);
+  RetunedWaveSummary summary;
+  if (wavpack) {
+    WavPackSink packed(*wavpack, sink);
+    summary = WriteRetunedWave(source_path, destination_path, job, packed);
+    packed.Finish();
+  } else {
+    summary = WriteRetunedWave(source_path, destination_path, job, sink);
+  }
   if (!file.Finish()) ThrowWriteFailed();
   return summary;
 }

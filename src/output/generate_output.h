@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -8,16 +9,19 @@
 #include "output/write_retuned_wave.h"
 #include "platform/output_file.h"
 #include "wave/source_analysis.h"
+#include "wavpack/wavpack_format.h"
 
 namespace zelvanor {
 
 // Writes the retuned WAVE file for one analysed source at
-// `destination_path`. The file appears only when complete; every failure
-// throws RunError and leaves nothing under the destination name.
-// It is the two steps below, one after the other.
+// `destination_path`, packed with WavPack as `wavpack` says when the source
+// was. The file appears only when complete; every failure throws RunError
+// and leaves nothing under the destination name. It is the two steps below,
+// one after the other.
 RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::string& destination_path,
                                   double tuning_factor, std::span<const std::uint8_t> image,
-                                  const SourceAnalysis& analysis, const Settings& settings);
+                                  const SourceAnalysis& analysis, const Settings& settings,
+                                  const std::optional<WavPackFormat>& wavpack = std::nullopt);
 
 // The retuned file written completely into `file`, a new temporary file
 // beside `destination_path`, and closed; not yet in place. Throws RunError
@@ -27,6 +31,7 @@ RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::str
 RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::string& destination_path,
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
+                                   const std::optional<WavPackFormat>& wavpack,
                                    platform::OutputFile& file);
 
 // Renames a file finished by WriteOutputFile into place. Throws RunError

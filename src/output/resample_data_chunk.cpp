@@ -266,6 +266,7 @@ std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8
                                 std::uint64_t* saturated_values) {
   const DataChunkPlan chunk = PlanDataChunk(job, body.size(), sink.Position());
   WriteChunkHeader({'d', 'a', 't', 'a'}, static_cast<std::uint32_t>(chunk.size), sink);
+  sink.BeginAudio();
 
   const std::uint32_t n = chunk.output_frames;
   ResamplePlan plan;
@@ -290,6 +291,7 @@ std::uint32_t ResampleDataChunk(const RetuneJob& job, std::span<const std::uint8
   if (saturated_values != nullptr) *saturated_values += saturated;
 
   sink.WriteZeros(chunk.silence_bytes);
+  sink.EndAudio();
   if (chunk.size & 1) sink.WriteZeros(1);
   return n;
 }

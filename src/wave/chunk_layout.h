@@ -12,14 +12,27 @@ inline constexpr std::uint32_t kRiffSizeOffset = 4;
 inline constexpr std::uint32_t kRiffFormOffset = 8;
 inline constexpr std::uint32_t kChunkHeaderSize = 8;  // id, size
 
-// fmt body (PCM). Fields behind the first 16 bytes are skipped with the body.
+// fmt body (PCM). Fields behind the first 16 bytes are skipped with the
+// body, except in the extensible form.
 inline constexpr std::uint32_t kFmtFormatTag = 0;
 inline constexpr std::uint32_t kFmtChannels = 2;
 inline constexpr std::uint32_t kFmtSamplesPerSec = 4;
+inline constexpr std::uint32_t kFmtBlockAlign = 12;
 inline constexpr std::uint32_t kFmtBitsPerSample = 14;
 inline constexpr std::uint32_t kFmtMinimumSize = 16;
 inline constexpr std::uint16_t kFormatPcm = 1;
 inline constexpr int kMaxChannels = 4;
+
+// WAVE_FORMAT_EXTENSIBLE: behind the 16 bytes, cbSize (at least 22), the
+// valid bits, the channel mask and the sub-format GUID, which names the
+// real format. Sample values fill nBlockAlign / nChannels bytes each.
+inline constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+inline constexpr std::uint32_t kFmtExtensionSize = 16;  // cbSize
+inline constexpr std::uint32_t kFmtSubFormat = 24;
+inline constexpr std::uint16_t kExtensionMinimumSize = 22;
+inline constexpr std::uint32_t kFmtExtensibleSize = 40;
+inline constexpr std::uint8_t kSubFormatPcm[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                                   0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
 
 // cue body: the count, then the records.
 inline constexpr std::uint32_t kCueCountSize = 4;

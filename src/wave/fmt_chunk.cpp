@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "common/console.h"
 #include "common/run_error.h"
 #include "wave/analysis_steps.h"
@@ -6,12 +8,51 @@
 namespace zelvanor {
 namespace {
 
-void PrintFormatStart(std::uint16_t format_tag, std::uint16_t channels) {
+// The sample encoding a fmt chunk names.
+struct Encoding {
+  std::uint16_t format_tag = 0;
+  bool pcm = false;  // integer PCM, in the plain or the extensible form
+  int width = 0;     // bytes per sample value; 0 when Zelvanor cannot use it
+};
+
+// Recorders write the extensible form for 24-bit and multichannel PCM; it
+// is PCM when its sub-format says so, with values as wide as nBlockAlign
+// makes room for. An extension too short to hold the sub-format leaves the
+// format unknown, like a fmt chunk too short for its first 16 bytes.
+Encoding ReadEncoding(std::span<const std::uint8_t> body, AnalysisRun& run) {
+  ByteReader reader(body);
+  Encoding encoding;
+  encoding.format_tag = reader.U16At(kFmtFormatTag);
+  const std::uint16_t channels = reader.U16At(kFmtChannels);
+  const std::uint16_t bits_per_sample = reader.U16At(kFmtBitsPerSample);
+  if (encoding.format_tag != kFormatExtensible) {
+    encoding.pcm = encoding.format_tag == kFormatPcm;
+    if (bits_per_sample == 16 || bits_per_sample == 24) encoding.width = bits_per_sample / 8;
+    return encoding;
+  }
+  const std::uint16_t extension_size = body.size() > kFmtExtensionSize ? reader.U16At(kFmtExtensionSize) : 0;
+  if (body.size() < kFmtExtensibleSize || extension_size < kExtensionMinimumSize) {
+    ThrowFatal("fatal error: %s: extensible fmt chunk of %u bytes (extension of %u) is too short to describe"
+               " the format\n",
+               run.file(), static_cast<unsigned>(body.size()), static_cast<unsigned>(extension_size));
+  }
+  encoding.pcm = std::equal(std::begin(kSubFormatPcm), std::end(kSubFormatPcm), body.begin() + kFmtSubFormat);
+  const std::uint16_t block_align = reader.U16At(kFmtBlockAlign);
+  if (channels != 0 && block_align % channels == 0) {
+    const int width = block_align / channels;
+    if (width == 2 || width == 3) encoding.width = width;
+  }
+  return encoding;
+}
+
+void PrintFormatStart(const Encoding& encoding, std::uint16_t channels) {
   Print("SAMPLE FORMAT");
-  if (format_tag == kFormatPcm) {
+  if (encoding.format_tag == kFormatPcm) {
     Print(" PCM");
+  } else if (encoding.format_tag == kFormatExtensible && encoding.pcm) {
+    Print(" PCM (EXTENSIBLE)");
   } else {
-    Print(" %d?", format_tag);
+    Print(" %d?", encoding.format_tag);
   }
   if (channels == 1) {
     Print(" MONO");
@@ -36,11 +77,12 @@ void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run) {
     ThrowFatal("fatal error: %s: fmt chunk of %u bytes is too short to describe the format\n",
                run.file(), chunk.body.size);
   }
-  ByteReader reader(run.Bytes(chunk.body));
-  const std::uint16_t format_tag = reader.U16At(kFmtFormatTag);
+  const std::span<const std::uint8_t> body = run.Bytes(chunk.body);
+  ByteReader reader(body);
   const std::uint16_t channels = reader.U16At(kFmtChannels);
   const std::uint32_t samples_per_sec = reader.U32At(kFmtSamplesPerSec);
   const std::uint16_t bits_per_sample = reader.U16At(kFmtBitsPerSample);
+  const Encoding encoding = ReadEncoding(body, run);
 
   SourceAnalysis& result = run.result;
   result.format = chunk.body;
@@ -48,16 +90,16 @@ void AnalyseFmtChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   // channel count is refused right after the part of the line that shows
   // it, so the fatal message ends the half-printed line and the user sees
   // what was read before the run stopped.
-  if (run.VerbosityAbove(2)) PrintFormatStart(format_tag, channels);
+  if (run.VerbosityAbove(2)) PrintFormatStart(encoding, channels);
   if (channels > kMaxChannels) ThrowFatal("fatal error: cannot work with more than 4 channels\n");
   // No frame has zero values; every frame count would be a division by 0.
   if (channels == 0) ThrowFatal("fatal error: %s: cannot work with 0 channels\n", run.file());
   if (run.VerbosityAbove(2)) PrintFormatRest(samples_per_sec, bits_per_sample);
-  if ((bits_per_sample != 16 && bits_per_sample != 24) || format_tag != kFormatPcm) {
+  if (!encoding.pcm || encoding.width == 0) {
     ThrowFatal("fatal error: cannot work with compressed datafiles or Bits/sample other than "
                "16Bit or 24Bit\n");
   }
-  result.layout.bytes_per_sample = bits_per_sample / 8;
+  result.layout.bytes_per_sample = encoding.width;
   result.layout.channels = channels;
   result.layout.bytes_per_frame = result.layout.bytes_per_sample * channels;
   result.sample_rate = samples_per_sec;

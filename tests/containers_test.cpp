@@ -1,0 +1,210 @@
+// Pipes as sample sets store them: WAVE_FORMAT_EXTENSIBLE PCM, and WavPack
+// files that hold a whole WAVE file. Each is retuned in its own container.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#ifdef ZELVANOR_WITH_SNDFILE
+#include <sndfile.h>
+#endif
+
+#include "common/run_error.h"
+#include "fuzz/pipeline_exercise.h"
+#include "run_program.h"
+#include "wave/byte_reader.h"
+#include "wave/chunk_analysis.h"
+#include "wave/wavpack_source.h"
+#include "wave_builder.h"
+
+namespace zelvanor::testing {
+namespace {
+
+using fuzzing::PackWithWavPack;
+
+// cbSize, valid bits, channel mask and sub-format GUID behind the plain
+// 16 bytes; `cut` shortens the body to that many bytes.
+Bytes ExtensibleFmt(std::uint16_t channels, int width, std::uint16_t sub_format = 1, std::uint16_t extension = 22,
+                    std::size_t cut = 40) {
+  Bytes body = FmtBody({.format_tag = 0xFFFE, .channels = channels, .bits = static_cast<std::uint16_t>(8 * width)});
+  PutU16(body, extension);
+  PutU16(body, static_cast<std::uint32_t>(8 * width));
+  PutU32(body, channels == 2 ? 0x3 : 0x33);
+  PutU16(body, sub_format);
+  PutBytes(body, {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71});
+  body.resize(cut);
+  return body;
+}
+
+// A short pipe with a loop, a release cue and a labelled text region.
+Bytes Pipe(const Bytes& fmt, int width, int channels, int frames = 3001) {
+  std::vector<std::int32_t> values;
+  for (int i = 0; i < frames; ++i) {
+    for (int c = 0; c < channels; ++c) values.push_back(((i * 37 + c * 11) % 200 - 100) * (width == 3 ? 40000 : 150));
+  }
+  const auto at = [frames](int num, int den) { return static_cast<std::uint32_t>(frames * num / den); };
+  return WaveBuilder()
+      .Add(Chunk("fmt ", fmt))
+      .Data(Pcm(values, 8 * width))
+      .Cue({{.id = 1, .offset = at(1, 4)}, {.id = 2, .offset = at(3, 4)}})
+      .Smpl({{.start = at(1, 4), .end = at(1, 2)}})
+      .Adtl({Labl(1, "sustain"), Ltxt(2, at(1, 8))})
+      .Build();
+}
+
+WavPackFormat Packing(int width, int channels, WavPackCompression compression, bool extra = false) {
+  WavPackFormat format;
+  format.bytes_per_sample = width;
+  format.bits_per_sample = 8 * width;
+  format.channels = channels;
+  format.compression = compression;
+  format.extra = extra;
+  format.extra_level = extra ? 2 : 0;
+  format.md5 = extra;
+  return format;
+}
+
+TEST(Containers, ExtensibleFmtIsPcmOfItsContainerWidth) {
+  struct Case {
+    const char* what;
+    Bytes fmt;
+    std::string expected;  // the format line at V=3, or the fatal message
+  };
+  const std::string refused = "cannot work with compressed datafiles";
+  const Case cases[] = {
+      {"24-bit stereo", ExtensibleFmt(2, 3), "SAMPLE FORMAT PCM (EXTENSIBLE) STEREO Rate 44100 Samples/Sec 24 Bits"},
+      {"16-bit, 4 channels", ExtensibleFmt(4, 2), "SAMPLE FORMAT PCM (EXTENSIBLE) 4 Channel Rate 44100"},
+      {"float sub-format", ExtensibleFmt(2, 3, 3), refused},
+      {"32-bit containers", ExtensibleFmt(1, 4), refused},
+      {"no extension", ExtensibleFmt(2, 3, 1, 0, 18), "extensible fmt chunk of 18 bytes (extension of 0) is too short"},
+      {"extension cut", ExtensibleFmt(2, 3, 1, 22, 30), "extensible fmt chunk of 30 bytes (extension of 22) is too"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Bytes image = Pipe(c.fmt, 3, 2, 8);
+    Settings settings;
+    settings.verbosity = 3;
+    ::testing::internal::CaptureStdout();
+    std::string printed;
+    try {
+      EXPECT_TRUE(AnalyseSource("pipe.wav", image, settings));
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.exit_code(), kExitFatal);
+      printed = error.message();
+    }
+    printed = ::testing::internal::GetCapturedStdout() + printed;
+    EXPECT_NE(printed.find(c.expected), std::string::npos) << printed;
+  }
+}
+
+TEST(Containers, ExtensiblePipesRetuneWithTheirFmtUnchanged) {
+  ScratchDirectory dir;
+  std::filesystem::create_directories(dir.path() / "out");
+  const Bytes stereo24 = Pipe(ExtensibleFmt(2, 3), 3, 2);
+  const Bytes quad16 = Pipe(ExtensibleFmt(4, 2), 2, 4);
+  WriteFile(dir.path() / "a.wav", stereo24);
+  WriteFile(dir.path() / "b.wav", quad16);
+  ASSERT_EQ(RunZelvanor({"*.wav", "out", "1.0594631", "V=0"}, dir.path()).exit_code, 0);
+  // libsndfile's sub-formats: 2 is 16-bit PCM, 3 is 24-bit PCM.
+  for (const auto& [name, source, pcm] : {std::tuple{"a.wav", stereo24, 3}, std::tuple{"b.wav", quad16, 2}}) {
+    SCOPED_TRACE(name);
+    const Bytes out = ReadFile(dir.path() / "out" / name);
+    EXPECT_EQ(fuzzing::CheckRetunedFile(out), "");
+    EXPECT_TRUE(std::equal(source.begin() + 12, source.begin() + 60, out.begin() + 12));  // fmt header and body
+#ifdef ZELVANOR_WITH_SNDFILE
+    SF_INFO info{};
+    SNDFILE* file = sf_open((dir.path() / "out" / name).string().c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(info.format, SF_FORMAT_WAVEX | pcm);
+    EXPECT_EQ(info.channels, name[0] == 'a' ? 2 : 4);
+    // libsndfile asks every extensible file for a fact chunk, which PCM needs not have.
+    char log[4096] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
+    std::string remarks = log;
+    const std::string fact = "*** All non-PCM format files should have a 'fact' chunk.";
+    if (const std::size_t at = remarks.find(fact); at != std::string::npos) remarks.erase(at, fact.size());
+    EXPECT_EQ(remarks.find("***"), std::string::npos) << log;
+    sf_close(file);
+#else
+    (void)pcm;
+#endif
+  }
+}
+
+TEST(Containers, WavPackPipesRetuneInPlaceToWhatThePlainPipeGives) {
+  if (!WavPackAvailable()) GTEST_SKIP() << "built without WavPack";
+  struct Case {
+    const char* what;
+    Bytes wave;
+    WavPackFormat packing;
+  };
+  const Case cases[] = {
+      {"16-bit stereo, normal", Pipe(FmtBody({.channels = 2}), 2, 2), Packing(2, 2, WavPackCompression::kNormal)},
+      {"24-bit mono, odd audio, very high + extra + MD5", Pipe(FmtBody({.bits = 24}), 3, 1),
+       Packing(3, 1, WavPackCompression::kVeryHigh, true)},
+      {"extensible 16-bit, 4 channels, fast", Pipe(ExtensibleFmt(4, 2), 2, 4),
+       Packing(2, 4, WavPackCompression::kFast)},
+      {"24-bit stereo, high", Pipe(FmtBody({.channels = 2, .bits = 24}), 3, 2),
+       Packing(3, 2, WavPackCompression::kHigh)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDirectory dir;
+    std::filesystem::create_directories(dir.path() / "plain");
+    std::filesystem::create_directories(dir.path() / "set");
+    WriteFile(dir.path() / "plain" / "036-C.wav", c.wave);
+    WriteFile(dir.path() / "set" / "036-C.wav", PackWithWavPack(c.wave, c.packing));
+    ASSERT_EQ(RunZelvanor({"plain/*.wav", "plain", "0.93", "V=0"}, dir.path()).exit_code, 0);
+    const ZelvanorRun run = RunZelvanor({"set/*.wav", "set", "0.93"}, dir.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.output, "Tune set/036-C.wav to " + DestinationPath("set", "036-C.wav") + " by factor 0.930000\n");
+    EXPECT_EQ(ListDirectory(dir.path() / "set"), std::vector<std::string>{"036-C.wav"});
+
+    const Bytes packed = ReadFile(dir.path() / "set" / "036-C.wav");
+    SourceImage unpacked;
+    ::testing::internal::CaptureStdout();
+    const std::optional<WavPackFormat> format = UnpackWavPackSource("out.wav", packed, unpacked);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    ASSERT_TRUE(format);
+    EXPECT_TRUE(std::ranges::equal(unpacked.bytes(), ReadFile(dir.path() / "plain" / "036-C.wav")));
+    EXPECT_EQ(format->compression, c.packing.compression);
+    EXPECT_EQ(format->extra, c.packing.extra);
+    EXPECT_EQ(format->md5, c.packing.md5);
+  }
+}
+
+TEST(Containers, DamagedWavPackIsSkippedAndTheRunGoesOn) {
+  const Bytes wave = Pipe(FmtBody({.channels = 2}), 2, 2, 60000);
+  const Bytes packed = PackWithWavPack(wave, Packing(2, 2, WavPackCompression::kNormal));
+  std::vector<std::size_t> blocks;  // where each block starts, to cut a copy at a block boundary
+  for (std::size_t at = 0; at + 8 <= packed.size(); at += 8 + LoadU32le(packed.data() + at + 4)) blocks.push_back(at);
+  Bytes flipped = packed;
+  if (!flipped.empty()) flipped[flipped.size() / 2] ^= 0x5A;
+  Bytes garbage = {'w', 'v', 'p', 'k'};
+  garbage.resize(64, 0xEE);
+  const std::pair<const char*, Bytes> cases[] = {
+      {"cut off", Truncated(packed, packed.size() * 2 / 3)},
+      {"last audio block missing", Truncated(packed, blocks.size() > 2 ? blocks[blocks.size() - 2] : 0)},
+      {"bits flipped", flipped},
+      {"garbage behind the magic", garbage},
+  };
+  const std::string expected = WavPackAvailable() ? "in/a.wav is a damaged WavPack file ("
+                                                  : "in/a.wav is a WavPack file, which this build of Zelvanor cannot"
+                                                    " read; skipped\n";
+  for (const auto& [what, file] : cases) {
+    SCOPED_TRACE(what);
+    ScratchDirectory dir;
+    std::filesystem::create_directories(dir.path() / "in");
+    std::filesystem::create_directories(dir.path() / "out");
+    WriteFile(dir.path() / "in" / "a.wav", WavPackAvailable() ? file : garbage);
+    WriteFile(dir.path() / "in" / "b.wav", wave);
+    const ZelvanorRun run = RunZelvanor({"in/*.wav", "out", "1.1", "V=0"}, dir.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.output.rfind(expected, 0), 0u) << run.output;
+    EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+    EXPECT_EQ(ListDirectory(dir.path() / "out"), std::vector<std::string>{"b.wav"});
+  }
+}
+
+}  // namespace
+}  // namespace zelvanor::testing

@@ -27,10 +27,10 @@ using fuzzing::PackWithWavPack;
 Bytes ExtensibleFmt(std::uint16_t channels, int width, std::uint16_t sub_format = 1, std::uint16_t extension = 22,
                     std::size_t cut = 40) {
   Bytes body = FmtBody({.format_tag = 0xFFFE, .channels = channels, .bits = static_cast<std::uint16_t>(8 * width)});
-  PutU16(body, extension);
-  PutU16(body, static_cast<std::uint32_t>(8 * width));
+  PutU32(body, extension, 2);
+  PutU32(body, static_cast<std::uint32_t>(8 * width), 2);
   PutU32(body, channels == 2 ? 0x3 : 0x33);
-  PutU16(body, sub_format);
+  PutU32(body, sub_format, 2);
   PutBytes(body, {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71});
   body.resize(cut);
   return body;

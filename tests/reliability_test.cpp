@@ -45,13 +45,14 @@ TEST(Reliability, RunsThatEndEarly) {
 // Ctrl-C, kill, a closed terminal in the middle of the second file of a
 // set retuned in place: the first is retuned, the others are as they
 // were, no temporary is left, and a shell sees the signal's exit status.
+// One file at a time (J=1), so the temporary in sight tells which are done.
 TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
   const Bytes pipe = examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 5}).bytes;
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal_number);
     ScratchDirectory dir;
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) WriteFile(dir.path() / name, pipe);
-    const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "0.2", "U"}, dir.path(), -1);
+    const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "0.2", "U", "J=1"}, dir.path(), -1);
     ASSERT_GT(child, 0);
     std::string busy;  // the source being retuned: b.wav, or c.wav after a slow look
     for (siginfo_t ended{}; (busy.empty() || busy == "a.wav") && ended.si_pid == 0;) {

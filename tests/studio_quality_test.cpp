@@ -44,7 +44,7 @@ Bytes Pipe(int frames, const std::function<double(int, int)>& wave, std::vector<
 // The output's sample values, interleaved as stored.
 std::vector<std::int32_t> RetunedValues(const Bytes& image, double factor, const Settings& settings, int width = 2,
                                         std::uint32_t* loop_start = nullptr, std::uint32_t* loop_end = nullptr) {
-  const testing::RetuneOutcome outcome = testing::RetuneImage(image, factor, settings);
+  const testing::Outcome outcome = testing::RetuneImage(image, factor, settings);
   EXPECT_FALSE(outcome.exit_code.has_value()) << outcome.output;
   std::vector<std::int32_t> values;
   for (const testing::ChunkView& chunk : testing::ChunksOf(outcome.bytes)) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "wavpack/libwavpack/context_handle.h"
 #include "wavpack/libwavpack/memory_stream.h"
 #include "wavpack/sample_bytes.h"
 
@@ -15,15 +16,8 @@ bool WavPackAvailable() { return true; }
 struct WavPackReader::Library {
   wavpack_library::MemoryStream stream;
   WavpackStreamReader64 callbacks = wavpack_library::MemoryStreamReader();
-  WavpackContext* context = nullptr;
+  wavpack_library::ContextHandle context;
   std::vector<std::int32_t> values;
-
-  Library() = default;
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-  ~Library() {
-    if (context != nullptr) WavpackCloseFile(context);
-  }
 };
 
 namespace {
@@ -53,9 +47,9 @@ WavPackReader::WavPackReader(std::span<const std::uint8_t> file) : library_(std:
   // libwavpack asks for room for 80 characters.
   std::array<char, 128> error{};
   // No correction file is looked for: hybrid files are refused anyway.
-  library_->context = WavpackOpenFileInputEx64(&library_->callbacks, &library_->stream, nullptr, error.data(),
-                                               OPEN_WRAPPER | OPEN_ALT_TYPES, 0);
-  WavpackContext* const context = library_->context;
+  library_->context.reset(WavpackOpenFileInputEx64(&library_->callbacks, &library_->stream, nullptr, error.data(),
+                                                   OPEN_WRAPPER | OPEN_ALT_TYPES, 0));
+  WavpackContext* const context = library_->context.get();
   if (context == nullptr) {
     problem_ = error[0] != '\0' ? std::string(error.data()) : "not a WavPack file";
     return;
@@ -89,7 +83,7 @@ WavPackReader::WavPackReader(std::span<const std::uint8_t> file) : library_(std:
 WavPackReader::~WavPackReader() = default;
 
 std::uint64_t WavPackReader::Unpack(std::span<std::uint8_t> out) {
-  WavpackContext* const context = library_->context;
+  WavpackContext* const context = library_->context.get();
   if (context == nullptr || !problem_.empty()) return 0;
   const auto frame_bytes = static_cast<std::size_t>(format_.frame_bytes());
   const auto channels = static_cast<std::size_t>(format_.channels);
@@ -112,7 +106,7 @@ std::uint64_t WavPackReader::Unpack(std::span<std::uint8_t> out) {
 }
 
 int WavPackReader::errors() const {
-  return library_->context != nullptr ? WavpackGetNumErrors(library_->context) : 0;
+  return library_->context != nullptr ? WavpackGetNumErrors(library_->context.get()) : 0;
 }
 
 }  // namespace zelvanor

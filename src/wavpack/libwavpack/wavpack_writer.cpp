@@ -6,26 +6,20 @@
 #include <array>
 #include <cstring>
 
+#include "wavpack/libwavpack/context_handle.h"
 #include "wavpack/sample_bytes.h"
 
 namespace zelvanor {
 
 struct WavPackWriter::Library {
-  WavpackContext* context = nullptr;
   std::function<bool(std::span<const std::uint8_t>)> store;
+  wavpack_library::ContextHandle context;  // last: closed before `store` goes
 
   static int StoreBlock(void* id, void* data, std::int32_t count) {
     auto& library = *static_cast<Library*>(id);
     const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data),
                                               static_cast<std::size_t>(std::max(count, 0)));
     return library.store(block) ? 1 : 0;
-  }
-
-  Library() = default;
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-  ~Library() {
-    if (context != nullptr) WavpackCloseFile(context);
   }
 };
 
@@ -61,13 +55,13 @@ WavPackWriter::WavPackWriter(const WavPackFormat& format, BlockOutput output)
     if (first_block_.empty()) first_block_.assign(block.begin(), block.end());
     return output_(block);
   };
-  library_->context = WavpackOpenFileOutput(&Library::StoreBlock, library_.get(), nullptr);
+  library_->context.reset(WavpackOpenFileOutput(&Library::StoreBlock, library_.get(), nullptr));
 }
 
 WavPackWriter::~WavPackWriter() = default;
 
 bool WavPackWriter::Begin(std::span<const std::uint8_t> header, std::uint64_t frames) {
-  WavpackContext* const context = library_->context;
+  WavpackContext* const context = library_->context.get();
   if (context == nullptr) {
     problem_ = "no memory for the WavPack encoder";
     return false;
@@ -127,8 +121,8 @@ bool WavPackWriter::PackWholeFrames(std::span<const std::uint8_t> samples) {
   while (!samples.empty()) {
     const std::size_t frames = std::min(kPieceFrames, samples.size() / frame_bytes);
     LoadSampleBytes(samples.data(), frames * channels, format_.bytes_per_sample, values_.data());
-    if (!WavpackPackSamples(library_->context, values_.data(), static_cast<std::uint32_t>(frames))) {
-      problem_ = WavpackGetErrorMessage(library_->context);
+    if (!WavpackPackSamples(library_->context.get(), values_.data(), static_cast<std::uint32_t>(frames))) {
+      problem_ = WavpackGetErrorMessage(library_->context.get());
       return false;
     }
     samples = samples.subspan(frames * frame_bytes);
@@ -137,7 +131,7 @@ bool WavPackWriter::PackWholeFrames(std::span<const std::uint8_t> samples) {
 }
 
 bool WavPackWriter::Finish(std::span<const std::uint8_t> trailer) {
-  WavpackContext* const context = library_->context;
+  WavpackContext* const context = library_->context.get();
   if (context == nullptr || values_.empty()) {
     problem_ = "no header was stored";
     return false;
@@ -172,7 +166,7 @@ std::vector<std::uint8_t> WavPackWriter::FirstBlockWithHeader(std::span<const st
   if (stored == nullptr || stored_size != header.size()) return {};
   std::memcpy(stored, header.data(), header.size());
   // Renews the block's checksum (the total of frames stays as it was).
-  WavpackUpdateNumSamples(library_->context, block.data());
+  WavpackUpdateNumSamples(library_->context.get(), block.data());
   return block;
 }
 

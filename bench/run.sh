@@ -41,20 +41,12 @@ done
 scripts/install-deps.sh base
 scripts/install-deps.sh bench || echo "could not install sox and GNU time; going on without"
 
-cmake --preset release >/dev/null
-cmake --build --preset release --target zelvanor zelvanor_make_examples >/dev/null
-zelvanor="$root/build/release/zelvanor"
-make_examples="$root/build/release/examples/zelvanor_make_examples"
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
-
-# Mostly 16-bit stereo, with 24-bit mono and 4-channel pipes among them;
-# 2 to 6 seconds each, with a sustain loop and a release cue.
-formats=16x2,16x2,16x2,16x2,16x2,16x2,24x1,16x4
-"$make_examples" corpus --count "$count" --seconds 2:6 --formats "$formats" >/dev/null
-"$make_examples" corpus2x --count "$((2 * count))" --seconds 2:6 --formats "$formats" >/dev/null
+# shellcheck source=bench/corpus.sh
+. bench/corpus.sh
+build_program_and_generator
+enter_fresh_work_dir
+make_corpus corpus "$count"
+make_corpus corpus2x "$((2 * count))"
 
 # Temperament mode: a historical temperament from the shipped list, or from
 # a small list written here when this checkout has none yet.

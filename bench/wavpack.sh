@@ -34,16 +34,12 @@ done
 
 scripts/install-deps.sh base
 command -v wavpack >/dev/null && command -v wvunpack >/dev/null || { echo "the WavPack tools are missing" >&2; exit 1; }
-cmake --preset release >/dev/null
-cmake --build --preset release --target zelvanor zelvanor_make_examples >/dev/null
-zelvanor="$root/build/release/zelvanor"
-make_examples="$root/build/release/examples/zelvanor_make_examples"
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
+# shellcheck source=bench/corpus.sh
+. bench/corpus.sh
+build_program_and_generator
+enter_fresh_work_dir
 # The pipes of bench/run.sh, packed as sample sets ship them: still named *.wav.
-"$make_examples" plain --count "$count" --seconds 2:6 --formats 16x2,16x2,16x2,16x2,16x2,16x2,24x1,16x4 >/dev/null
+make_corpus plain "$count"
 mkdir packed
 for file in plain/*.wav; do
   # shellcheck disable=SC2086  # the options are words

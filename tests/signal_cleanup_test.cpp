@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,19 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A shell started from a test runner may pass signals on ignored; a user's
-// shell does not.
-void DefaultSignals() {
-  ::signal(SIGXFSZ, SIG_DFL);
-  ::signal(SIGPIPE, SIG_DFL);
-}
-void LimitFileSize(rlim_t bytes) {
-  DefaultSignals();
-  const struct rlimit limit {bytes, bytes};
-  ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-void Limit200KiB() { LimitFileSize(200 * 1024); }
-void LimitNothing() { LimitFileSize(0); }
+constexpr auto Limit200KiB = LimitFileSize<200, false>;
+constexpr auto LimitNothing = LimitFileSize<0, false>;
 
 // a.wav and c.wav retune to under 200 KiB, b.wav to far more.
 void ThreePipes(const fs::path& root) {
@@ -56,7 +44,7 @@ void ThreePipes(const fs::path& root) {
 // `head -1` that has read its line and gone.
 int g_reader_gone = -1;
 void OutputToGoneReader() {
-  DefaultSignals();
+  ::signal(SIGPIPE, SIG_DFL);  // as a user's shell leaves it
   ::dup2(g_reader_gone, STDOUT_FILENO);
 }
 void OutputToGoneReaderIgnoringSigpipe() {

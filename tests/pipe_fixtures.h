@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "examples/example_pipes.h"
-#include "output_test_support.h"
+#include "test_support.h"
 #include "run_program.h"
 
 namespace zelvanor::testing {

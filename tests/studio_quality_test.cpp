@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "output_test_support.h"
+#include "test_support.h"
 #include "run_program.h"
 #include "wave/byte_reader.h"
 #include "wave/sample_access.h"

@@ -5,8 +5,8 @@
 
 #include "examples/example_pipes.h"
 #include "output/map_position.h"
-#include "pipe_fixtures.h"
 #include "run_program.h"
+#include "test_support.h"
 
 #if ZELVANOR_WITH_SNDFILE
 #include <sndfile.h>
@@ -14,6 +14,13 @@
 
 namespace zelvanor::testing {
 namespace {
+
+// A file this project wrote, analysed: the analysis must have nothing to say.
+SourceAnalysis AnalyseQuietly(const Bytes& image) {
+  const Outcome outcome = AnalyseImage(image);
+  EXPECT_EQ(outcome.output, "") << "a file this project wrote gave a warning";
+  return outcome.analysis.value_or(SourceAnalysis{});
+}
 
 using Marks = std::vector<std::uint32_t>;
 

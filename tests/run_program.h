@@ -206,14 +206,18 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const 
 
 // Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
 // release; "cut*.wav" has a cue point inside the stretch cut between loop and
-// release, fatal when the file is written; any other "*.wav" a short tone.
+// release, fatal when the file is written; "hot*.wav" is a full-scale square
+// wave, on which every kernel that curves overshoots; any other "*.wav" a
+// short tone.
 inline Bytes SourceNamed(const std::string& name) {
   if (name.rfind("long", 0) == 0) {
     return examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 1.2}).bytes;
   }
-  const bool cut = name.rfind("cut", 0) == 0;
-  std::vector<std::int32_t> values(cut ? 1200 : 400);
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int32_t>(i % 100) * 300 - 15000;
+  const bool cut = name.rfind("cut", 0) == 0, hot = name.rfind("hot", 0) == 0;
+  std::vector<std::int32_t> values(cut ? 1200 : hot ? 4000 : 400);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = hot ? ((i / 7) % 2 ? 32767 : -32768) : static_cast<std::int32_t>(i % 100) * 300 - 15000;
+  }
   WaveBuilder pipe;
   pipe.Fmt({}).Data(Pcm(values, 16));
   if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});

@@ -1,5 +1,5 @@
-// Q=3 held to what it is for (seamless loops, no aliases or images, rounding
-// to nearest), and the warning about saturated values that every quality gives.
+// Q=3 held to what it is for: seamless loops, no aliases or images, rounding
+// to nearest.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "test_support.h"
-#include "run_program.h"
 #include "wave/byte_reader.h"
 #include "wave/sample_access.h"
 
@@ -136,30 +135,6 @@ TEST(StudioQualityTest, RoundingIsToNearest) {
     const double into = position - static_cast<double>(stretch * kStretch);
     if (into < 120 || into > kStretch - 120) continue;  // the kernel reaches 56 frames either way
     ASSERT_EQ(y[k], levels[stretch]) << "frame " << k;
-  }
-}
-
-// A full-scale pipe overshoots under every kernel that curves (the linear one
-// stays between its two values): the run says how many values it saturated,
-// after the output. An ordinary pipe and a quiet run print nothing more.
-TEST(StudioQualityTest, SaturatedValuesAreReportedAfterTheOutput) {
-  testing::ScratchDirectory dir;
-  testing::WriteFile(dir.path() / "hot.wav", Pipe(4000, [](int n, int) { return (n / 7) % 2 ? 32767 : -32768; }));
-  testing::WriteFile(dir.path() / "calm.wav", Pipe(4000, [](int n, int) { return 3000 * std::sin(n * 0.05); }));
-  std::filesystem::create_directory(dir.path() / "out");
-  const std::string hot = testing::DestinationPath("out", "hot.wav");
-  const std::string tune = "Tune hot.wav to " + hot + " by factor 0.730000\n", warning = "Warning: " + hot + ": ";
-  for (const std::string quality : {"Q=1", "Q=2", "Q=3"}) {
-    SCOPED_TRACE(quality);
-    const testing::ZelvanorRun run = testing::RunZelvanor({"*.wav", "out", "0.73", quality}, dir.path());
-    EXPECT_EQ(run.exit_code, 0);
-    const std::size_t at = run.output.find(tune + warning);
-    ASSERT_NE(at, std::string::npos) << run.output;
-    const std::string count = run.output.substr(at + tune.size() + warning.size());
-    EXPECT_GT(std::atoi(count.c_str()), 0) << count;
-    EXPECT_EQ(count.substr(count.find(' '), 37), " sample values clipped to full scale\n") << count;
-    EXPECT_EQ(run.output.find("calm.wav: "), std::string::npos) << run.output;
-    EXPECT_EQ(testing::RunZelvanor({"*.wav", "out", "0.73", quality, "V=0"}, dir.path()).output, "");
   }
 }
 

@@ -19,6 +19,11 @@ namespace {
 const std::string kBanner = "*************** Analyzing Sourcefile pipe.wav ****************************\n";
 const std::string kDataLine = "data chunk 100 Samples, 0.002268 Seconds\n";
 const std::string kCueSize = "fatal error - size of cue chunk\n";
+const std::string kRefused =
+    "fatal error: cannot work with compressed datafiles or Bits/sample other than 16Bit or 24Bit\n";
+std::string TooShort(const char* what) {
+  return std::string("fatal error: pipe.wav: ") + what + " is too short to describe the format\n";
+}
 
 // 100 frames of 16-bit mono silence.
 WaveBuilder Pipe() { return WaveBuilder().Fmt({}).Data(Bytes(200, 0)); }
@@ -53,10 +58,20 @@ TEST(AnalysisTest, WhatItSays) {
       {"no channels", WaveBuilder().Fmt({.channels = 0}).Build(), 3, described, 99},
       {"8 bits", WaveBuilder().Fmt({.bits = 8}).Build(), 3, described, 99},
       {"floats", WaveBuilder().Fmt({.format_tag = 3, .channels = 4}).Build(), 3, described, 99},
-      {"32 bits", WaveBuilder().Fmt({.bits = 32}).Build(), 0,
-       "fatal error: cannot work with compressed datafiles or Bits/sample other than 16Bit or 24Bit\n", 99},
+      {"32 bits", WaveBuilder().Fmt({.bits = 32}).Build(), 0, kRefused, 99},
+      // The extensible form: PCM of its container's width, or refused as any other format.
+      {"extensible 24-bit stereo", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3))).Build(), 3,
+       "SAMPLE FORMAT PCM (EXTENSIBLE) STEREO Rate 44100 Samples/Sec 24 Bits/Sample\n"},
+      {"extensible 16-bit, 4 channels", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(4, 2))).Build(), 3,
+       "SAMPLE FORMAT PCM (EXTENSIBLE) 4 Channel Rate 44100 Samples/Sec 16 Bits/Sample\n"},
+      {"extensible floats", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 3))).Build(), 0, kRefused, 99},
+      {"extensible 32 bits", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(1, 4))).Build(), 0, kRefused, 99},
+      {"extensible, no extension", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 0, 18))).Build(), 0,
+       TooShort("extensible fmt chunk of 18 bytes (extension of 0)"), 99},
+      {"extensible, extension cut", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 22, 30))).Build(), 0,
+       TooShort("extensible fmt chunk of 30 bytes (extension of 22)"), 99},
       {"a format without its fields", WaveBuilder().Add(Chunk("fmt ", Truncated(FmtBody({}), 14))).Build(), 0,
-       "fatal error: pipe.wav: fmt chunk of 14 bytes is too short to describe the format\n", 99},
+       TooShort("fmt chunk of 14 bytes"), 99},
       {"an unpadded fmt chunk, walked by its size alone",
        WaveBuilder().Fmt({}, 1, false).Data(Pcm({1, 2, 3}, 16)).Build(), 3, described},
       {"a sample rate of 0", WaveBuilder().Fmt({.rate = 0}).Data(Pcm({1, 2}, 16)).Build(), 3, described},

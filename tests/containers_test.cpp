@@ -23,20 +23,6 @@ namespace {
 
 using fuzzing::PackWithWavPack;
 
-// cbSize, valid bits, channel mask and sub-format GUID behind the plain
-// 16 bytes; `cut` shortens the body to that many bytes.
-Bytes ExtensibleFmt(std::uint16_t channels, int width, std::uint16_t sub_format = 1, std::uint16_t extension = 22,
-                    std::size_t cut = 40) {
-  Bytes body = FmtBody({.format_tag = 0xFFFE, .channels = channels, .bits = static_cast<std::uint16_t>(8 * width)});
-  PutU32(body, extension, 2);
-  PutU32(body, static_cast<std::uint32_t>(8 * width), 2);
-  PutU32(body, channels == 2 ? 0x3 : 0x33);
-  PutU32(body, sub_format, 2);
-  PutBytes(body, {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71});
-  body.resize(cut);
-  return body;
-}
-
 // A short pipe with a loop, a release cue and a labelled text region.
 Bytes Pipe(const Bytes& fmt, int width, int channels, int frames = 3001) {
   std::vector<std::int32_t> values;
@@ -63,30 +49,6 @@ WavPackFormat Packing(int width, int channels, WavPackCompression compression, b
   format.extra_level = extra ? 2 : 0;
   format.md5 = extra;
   return format;
-}
-
-TEST(Containers, ExtensibleFmtIsPcmOfItsContainerWidth) {
-  struct Case {
-    const char* what;
-    Bytes fmt;
-    std::string expected;  // the format line at V=3, or the fatal message
-  };
-  const std::string refused = "cannot work with compressed datafiles";
-  const Case cases[] = {
-      {"24-bit stereo", ExtensibleFmt(2, 3), "SAMPLE FORMAT PCM (EXTENSIBLE) STEREO Rate 44100 Samples/Sec 24 Bits"},
-      {"16-bit, 4 channels", ExtensibleFmt(4, 2), "SAMPLE FORMAT PCM (EXTENSIBLE) 4 Channel Rate 44100"},
-      {"float sub-format", ExtensibleFmt(2, 3, 3), refused},
-      {"32-bit containers", ExtensibleFmt(1, 4), refused},
-      {"no extension", ExtensibleFmt(2, 3, 1, 0, 18), "extensible fmt chunk of 18 bytes (extension of 0) is too short"},
-      {"extension cut", ExtensibleFmt(2, 3, 1, 22, 30), "extensible fmt chunk of 30 bytes (extension of 22) is too"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Outcome outcome = AnalyseImage(Pipe(c.fmt, 3, 2, 8), Verbose(3));
-    EXPECT_EQ(outcome.exit_code.value_or(kExitFatal), kExitFatal);
-    EXPECT_EQ(outcome.analysis.has_value(), !outcome.exit_code);
-    EXPECT_NE(outcome.output.find(c.expected), std::string::npos) << outcome.output;
-  }
 }
 
 TEST(Containers, ExtensiblePipesRetuneWithTheirFmtUnchanged) {

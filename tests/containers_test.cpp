@@ -9,7 +9,6 @@
 #include <sndfile.h>
 #endif
 
-#include "common/run_error.h"
 #include "fuzz/pipeline_exercise.h"
 #include "run_program.h"
 #include "wave/byte_reader.h"
@@ -40,15 +39,8 @@ Bytes Pipe(const Bytes& fmt, int width, int channels, int frames = 3001) {
 }
 
 WavPackFormat Packing(int width, int channels, WavPackCompression compression, bool extra = false) {
-  WavPackFormat format;
-  format.bytes_per_sample = width;
-  format.bits_per_sample = 8 * width;
-  format.channels = channels;
-  format.compression = compression;
-  format.extra = extra;
-  format.extra_level = extra ? 2 : 0;
-  format.md5 = extra;
-  return format;
+  return {.bytes_per_sample = width, .bits_per_sample = 8 * width, .channels = channels, .compression = compression,
+          .extra = extra, .extra_level = extra ? 2 : 0, .md5 = extra};
 }
 
 TEST(Containers, ExtensiblePipesRetuneWithTheirFmtUnchanged) {

@@ -81,14 +81,14 @@ TEST(MalformedSweep, EveryVariantEndsCleanly) {
     // Through the file loop with real files: an exit code and its message,
     // no temporary left, and nothing under the destination name unless the
     // run finished.
-    const Settings settings{.verbosity = static_cast<int>(1 + i % 5), .quality = static_cast<int>(i % 3),
-                            .copy_unknown_chunks = i % 5 != 2, .keep_unused_part = i % 7 == 3,
-                            .dummy_loop_length = i % 3 == 1 ? 50 : 0};
+    std::vector<std::string> words{"in/pipe.wav", "out", "0.73", "V=" + std::to_string(1 + i % 5),
+                                   "Q=" + std::to_string(i % 3), i % 3 == 1 ? "L=50" : "L=0"};
+    if (i % 7 == 3) words.push_back("U");
+    if (i % 5 == 2) words.push_back("X");
     const std::filesystem::path output = dir.path() / "out" / "pipe.wav";
     std::filesystem::remove(output);
     WriteFile(dir.path() / "in" / "pipe.wav", image);
-    const LoopRun run = RunFileLoop((dir.path() / "in" / "pipe.wav").string(), (dir.path() / "out").string(), 0.73,
-                                    settings);
+    const ZelvanorRun run = RunInProcess(words, dir.path());
     const bool written = std::filesystem::exists(output);
     EXPECT_TRUE(IsAnEnding(run.exit_code) && (image.empty() || run.output.ends_with("\n")) &&
                 (run.exit_code == 0 || !written)) << run.output;

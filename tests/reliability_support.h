@@ -1,8 +1,7 @@
-// For the reliability tests: the file loop run in-process, the temporaries
-// left in a folder, and a file-size limit for a spawned program (a full disk).
+// For the reliability tests: the temporaries left in a folder, and a
+// file-size limit for a spawned program (a full disk).
 #pragma once
 
-#include "common/settings.h"
 #include "run_program.h"
 
 #ifndef _WIN32
@@ -10,19 +9,6 @@
 #endif
 
 namespace zelvanor::testing {
-
-using LoopRun = ProgramResult;
-
-// The file loop as main runs it, with the settings stated as options.
-inline LoopRun RunFileLoop(const std::string& pattern, const std::string& destination, double factor,
-                           const Settings& settings = {}) {
-  std::vector<std::string> words{pattern, destination, zelvanor::Format("%.17g", factor),
-                                 "V=" + std::to_string(settings.verbosity), "Q=" + std::to_string(settings.quality),
-                                 "L=" + std::to_string(settings.dummy_loop_length)};
-  if (settings.keep_unused_part) words.push_back("U");
-  if (!settings.copy_unknown_chunks) words.push_back("X");
-  return RunInProcess(words, fs::current_path());
-}
 
 // Temporary outputs in `directory`: "NAME.zelvanor-XXXXXX" or ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows.
 inline std::vector<std::string> TemporariesIn(const fs::path& directory) {

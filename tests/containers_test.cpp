@@ -12,7 +12,6 @@
 #include "fuzz/pipeline_exercise.h"
 #include "run_program.h"
 #include "wave/byte_reader.h"
-#include "wave/chunk_analysis.h"
 #include "wave/wavpack_source.h"
 #include "test_support.h"
 #include "wave_builder.h"

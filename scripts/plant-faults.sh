@@ -91,13 +91,17 @@ PY
     restore
     continue
   fi
-  if (cd "$build/tests" && timeout 600 ./zelvanor_tests --gtest_brief=1 >"$log" 2>&1) 2>/dev/null; then
+  status=0
+  (cd "$build/tests" && timeout 600 ./zelvanor_tests --gtest_brief=1 >"$log" 2>&1) 2>/dev/null || status=$?
+  if [ "$status" -eq 0 ]; then
     echo "MISSED $id"
     missed=$((missed + 1))
   else
-    # The first few tests that failed, so that a catch by accident shows.
-    by=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_./]*' "$log" | cut -c14- | sort -u | head -3 | paste -sd' ')
-    echo "caught $id${by:+ by $by}"
+    # The first few tests that failed, so that a catch by accident shows;
+    # a suite that crashed or hung names none.
+    by=$( (grep -o '^\[  FAILED  \] [A-Za-z0-9_./]*' "$log" || true) | cut -c14- | sort -u | head -3 | paste -sd' ')
+    [ -n "$by" ] || by="the suite ending with status $status"
+    echo "caught $id by $by"
     caught=$((caught + 1))
   fi
   restore

@@ -15,7 +15,6 @@ RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysi
                    whole_loop.factor,
                    CutRegionFor(analysis, settings),
                    DummyLoopFramesFor(analysis, settings),
-                   tuning_factor,
                    kernel,
                    whole_loop};
 }

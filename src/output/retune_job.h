@@ -24,9 +24,10 @@ struct RetuneJob {
   CutRegion cut;
   // Frames of the silent dummy loop (L=) when one is appended, else 0.
   std::uint32_t dummy_loop_frames = 0;
-  double requested_factor = 1.0;  // as the run asked for it (messages)
   KernelKind kernel = KernelKind::kHyperbolic;
-  WholeLoop whole_loop;  // Q=3 only; LoopFit::kNone otherwise
+  // The requested factor (for the messages) and, for Q=3, what became of
+  // the sustain loop; LoopFit::kNone for the other qualities.
+  WholeLoop whole_loop;
 };
 
 // A dummy loop goes only to sources without a sustain loop. A negative L=

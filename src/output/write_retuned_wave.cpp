@@ -36,9 +36,9 @@ RetunedWaveSummary WriteRetunedWave(const std::string& source_path, const std::s
   const Settings& settings = job.settings;
   if (settings.verbosity > 3) {
     Print("\n********* Generate new file %s tuning by factor %f *****\n", destination_path.c_str(),
-          job.requested_factor);
+          job.whole_loop.requested_factor);
   } else if (settings.verbosity != 0) {
-    Print("Tune %s to %s by factor %f\n", source_path.c_str(), destination_path.c_str(), job.requested_factor);
+    Print("Tune %s to %s by factor %f\n", source_path.c_str(), destination_path.c_str(), job.whole_loop.requested_factor);
   }
   PrintWholeLoopLine(job.whole_loop, source_path.c_str(), settings.verbosity);
 

@@ -5,10 +5,9 @@ namespace zelvanor {
 RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
                         const Settings& settings, double tuning_factor) {
   const KernelKind kernel = KernelForQuality(settings.quality);
-  WholeLoop whole_loop;
-  whole_loop.requested_factor = tuning_factor;
-  whole_loop.factor = tuning_factor;
-  if (kernel == KernelKind::kBandLimited) whole_loop = PlanWholeLoop(image, analysis, tuning_factor);
+  const WholeLoop whole_loop = kernel == KernelKind::kBandLimited
+                                   ? PlanWholeLoop(image, analysis, tuning_factor)
+                                   : WholeLoop{.requested_factor = tuning_factor, .factor = tuning_factor};
   return RetuneJob{image,
                    analysis,
                    settings,

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "test_support.h"

@@ -128,8 +128,22 @@ for case in "${cases[@]}"; do
   linux_code=0 windows_code=0
   (cd "$work" && "$linux_exe" "$pipes/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
     >"$work/$name.linux.txt" || linux_code=$?
-  (cd "$work" && "$wine_run" "$windows_exe" "$windows_pattern" "$windows_destination" \
-    "$detune" "${option_words[@]}") >"$work/$name.windows.txt" || windows_code=$?
+  run_windows() {
+    (cd "$work" && "$wine_run" "$windows_exe" "$windows_pattern" "$windows_destination" \
+      "$detune" "${option_words[@]}") >"$work/$name.windows.txt" || windows_code=$?
+  }
+  run_windows
+  # The program prints its banner before anything else, so a run with no
+  # output at all never reached it: Wine failed to start the process (seen
+  # once in many runs). Such a run is reported with what Wine says about it
+  # and made once more; a second failure counts as any difference does.
+  if [ "$windows_code" != 0 ] && [ ! -s "$work/$name.windows.txt" ]; then
+    echo "note: $name: the Windows program printed nothing (exit $windows_code); once more, with Wine's errors:"
+    rm -rf "$windows_out" && mkdir -p "$windows_out"
+    windows_code=0
+    WINEDEBUG=err+all run_windows 2>"$work/$name.wine-errors.txt"
+    head -20 "$work/$name.wine-errors.txt"
+  fi
 
   [ "$linux_code" = "$windows_code" ] || fail "$name: exit code $linux_code on Linux, $windows_code on Windows"
   normalize "$work/$name.linux.txt" "$linux_out" "$linux_build" linux >"$work/$name.linux.norm"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "output/series_math.h"
+#include "common/series_math.h"
 
 namespace zelvanor {
 namespace {
@@ -54,9 +54,8 @@ BandLimitedTable::BandLimitedTable(double tuning_factor) {
   series::BesselI0OfSquares(window.data(), window.data(), points);
   const double window_scale = 1.0 / (series::BesselI0OfSquare(kBeta * kBeta) - 1.0);
   std::vector<double> kernel(static_cast<std::size_t>(points));
-  constexpr double kPi = 3.141592653589793;
   for (int m = 0; m < points; ++m) {
-    const double sinc = m == 0 ? 1.0 : sine[m] / (kPi * argument[m]);
+    const double sinc = m == 0 ? 1.0 : sine[m] / (series::kPi * argument[m]);
     kernel[m] = sinc * ((window[m] - 1.0) * window_scale);
   }
 

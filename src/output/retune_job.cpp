@@ -6,7 +6,7 @@ RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysi
                         const Settings& settings, double tuning_factor) {
   const KernelKind kernel = KernelForQuality(settings.quality);
   const WholeLoop whole_loop = kernel == KernelKind::kBandLimited
-                                   ? PlanWholeLoop(image, analysis, tuning_factor)
+                                   ? PlanWholeLoop(analysis, tuning_factor)
                                    : WholeLoop{.requested_factor = tuning_factor, .factor = tuning_factor};
   return RetuneJob{image,
                    analysis,

@@ -1,57 +1,18 @@
 #include "output/whole_loop.h"
 
-#include <algorithm>
-#include <optional>
-
 #include "common/console.h"
+#include "common/series_math.h"
 #include "output/map_position.h"
-#include "output/series_math.h"
-#include "wave/byte_reader.h"
-#include "wave/chunk_layout.h"
-#include "wave/chunk_walker.h"
 
 namespace zelvanor {
-namespace {
 
-struct LoopPoints {
-  std::uint32_t start;
-  std::uint32_t end;
-};
-
-std::optional<LoopPoints> FindSustainLoop(std::span<const std::uint8_t> image, std::uint32_t loop_end) {
-  if (image.size() < kRiffHeaderSize) return std::nullopt;
-  const auto image_end = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.size(), 0xFFFFFFFFu));
-  ChunkWalker walker(image, kRiffHeaderSize, image_end, Framing::kTopLevel);
-  while (const std::optional<WalkedChunk> chunk = walker.Next()) {
-    if (!chunk->Is("smpl")) continue;
-    // Loop records may reach into the pad byte, as the analysis reads them.
-    const std::span<const std::uint8_t> stored = Slice(image, chunk->stored);
-    if (stored.size() < kSmplHeaderSize) continue;
-    const auto count = static_cast<std::int32_t>(LoadU32le(stored.data() + kSmplLoopCount));
-    for (std::int64_t k = 0; k < count; ++k) {
-      const std::uint64_t at = kSmplHeaderSize + static_cast<std::uint64_t>(k) * kLoopRecordSize;
-      if (at + kLoopRecordSize > stored.size()) break;
-      const std::uint8_t* const record = stored.data() + at;
-      if (LoadU32le(record + kLoopEnd) == loop_end) return LoopPoints{LoadU32le(record + kLoopStart), loop_end};
-    }
-  }
-  return std::nullopt;
-}
-
-// 1200 / ln 2: cents per unit of natural logarithm.
-constexpr double kCentsPerNeper = 1731.2340490667560;
-
-}  // namespace
-
-WholeLoop PlanWholeLoop(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, double factor) {
+WholeLoop PlanWholeLoop(const SourceAnalysis& analysis, double factor) {
   WholeLoop loop;
   loop.requested_factor = factor;
   loop.factor = factor;
-  if (analysis.loop_end == 0) return loop;
-  const std::optional<LoopPoints> points = FindSustainLoop(image, analysis.loop_end);
-  if (!points) return loop;
-  loop.start = points->start;
-  loop.end = points->end;
+  if (!analysis.sustain_loop) return loop;
+  loop.start = analysis.sustain_loop->start;
+  loop.end = analysis.sustain_loop->end;
   if (loop.end < loop.start) {
     loop.fit = LoopFit::kBackwards;
     return loop;
@@ -84,7 +45,7 @@ void PrintWholeLoopLine(const WholeLoop& loop, const char* source_path, int verb
         Print("Loop of %u frames kept whole as %u: factor %f -> %f (%+.3f cents)\n",
               static_cast<unsigned>(loop.length()), static_cast<unsigned>(loop.output_length),
               loop.requested_factor, loop.factor,
-              kCentsPerNeper * series::NaturalLog(loop.factor / loop.requested_factor));
+              series::CentsOfRatio(loop.factor / loop.requested_factor));
       }
       return;
     case LoopFit::kTooShort:

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "wave/source_analysis.h"
 
@@ -42,9 +41,8 @@ struct WholeLoop {
   std::uint32_t length() const { return end - start + 1; }
 };
 
-// The sustain loop is the first loop record whose dwEnd is the analysis's
-// LoopEnd (the one the cut starts behind).
-WholeLoop PlanWholeLoop(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, double factor);
+// The plan for the analysis's sustain loop (the one the cut starts behind).
+WholeLoop PlanWholeLoop(const SourceAnalysis& analysis, double factor);
 
 // The line that tells what became of the loop, at the verbosity it belongs
 // to: the factor change at V=2 and more, the reason a loop stays as it is

@@ -46,6 +46,8 @@ inline constexpr std::uint32_t kCueSampleOffset = 20;
 
 // smpl body: the sampler header, then the loop records, then extra data.
 inline constexpr std::uint32_t kSmplHeaderSize = 36;
+inline constexpr std::uint32_t kSmplUnityNote = 12;      // dwMIDIUnityNote
+inline constexpr std::uint32_t kSmplPitchFraction = 16;  // dwMIDIPitchFraction
 inline constexpr std::uint32_t kSmplLoopCount = 28;
 inline constexpr std::uint32_t kLoopRecordSize = 24;
 inline constexpr std::uint32_t kLoopIdentifier = 0;

@@ -38,6 +38,7 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
 
   const auto loop_count = static_cast<std::int32_t>(header.U32At(kSmplLoopCount));
   SourceAnalysis& result = run.result;
+  result.stated_pitch = StatedPitch{header.U32At(kSmplUnityNote), header.U32At(kSmplPitchFraction)};
   for (std::int32_t k = 0; k < loop_count; ++k) {
     CheckLoopRecord(chunk, k);
     const std::span<const std::uint8_t> loop_record = stored.subspan(
@@ -45,7 +46,11 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
     ByteReader loop(loop_record);
     if (run.VerbosityAbove(2)) PrintSampleLoopLine(loop_record);
     const std::uint32_t end = loop.U32At(kLoopEnd);
-    if (end > result.loop_end) result.loop_end = end;
+    // Strictly later: of two loops ending alike, the first is the sustain loop.
+    if (end > result.loop_end) {
+      result.loop_end = end;
+      result.sustain_loop = LoopPoints{loop.U32At(kLoopStart), end};
+    }
   }
   const std::int64_t remaining = BytesAfterLoops(chunk, loop_count);
   if (remaining > 0 && run.VerbosityAbove(3)) {

@@ -39,6 +39,22 @@ struct CueSlot {
   std::optional<ByteRange> ltxt;        // the ltxt sub-chunk body, from its dwName
 };
 
+// A loop record's first and last frame (dwStart, dwEnd).
+struct LoopPoints {
+  std::uint32_t start = 0;
+  std::uint32_t end = 0;
+};
+
+// The pitch a smpl chunk states for its audio: dwMIDIUnityNote and
+// dwMIDIPitchFraction (a fraction of a semitone up, in units of 2^-32).
+// Both 0 is how sets say "no pitch stated".
+struct StatedPitch {
+  std::uint32_t unity_note = 0;
+  std::uint32_t pitch_fraction = 0;
+
+  bool states_a_pitch() const { return unity_note != 0 || pitch_fraction != 0; }
+};
+
 struct SourceAnalysis {
   std::optional<ByteRange> format;  // body of the last fmt chunk
   FrameLayout layout;               // valid while `format` is set
@@ -47,6 +63,10 @@ struct SourceAnalysis {
   std::int32_t frame_count = 0;
   std::array<CueSlot, kCueSlots> cues{};
   std::uint32_t loop_end = 0;
+  // The sustain loop: the first loop record whose dwEnd is loop_end, the
+  // loop a held key repeats and the cut starts behind.
+  std::optional<LoopPoints> sustain_loop;
+  StatedPitch stated_pitch;  // of the last smpl chunk; 0/0 without one
   std::uint32_t release_start = 0;
   // The cut: frames cut_first .. cut_limit-1, left out of the output unless
   // KeepUnusedPart is on. Empty (cut_limit not above cut_first) when none.

@@ -1,11 +1,10 @@
-#include "output/series_math.h"
+#include "common/series_math.h"
 
 #include <cstdint>
 
 namespace zelvanor::series {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kLn2 = 0.6931471805599453;
 
 // Enough terms for full double precision over each series' range (the

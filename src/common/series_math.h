@@ -4,10 +4,16 @@
 // functions, whose last bits differ between systems and versions: one
 // coefficient off by an ulp would change output bytes, and a retune must
 // give the same file on every system. The logarithm serves a printed line
-// that every system must print alike.
+// that every system must print alike, and the cents of a ratio wherever a
+// number of cents decides a byte of an output.
 #pragma once
 
 namespace zelvanor::series {
+
+inline constexpr double kPi = 3.141592653589793;
+
+// 1200 / ln 2: cents per unit of natural logarithm.
+inline constexpr double kCentsPerNeper = 1731.2340490667560;
 
 // sin(pi x), for |x| below 2^31.
 double SinPi(double x);
@@ -25,5 +31,10 @@ void BesselI0OfSquares(const double* y, double* result, int count);
 
 // ln(x) for x > 0 (x a normal number).
 double NaturalLog(double x);
+
+// The interval of a frequency ratio in cents, 1200 log2(ratio), for
+// ratio > 0. (tuning/tuning_factor.h turns cents into a ratio with the
+// 11-digit constant every temperament factor has always been made with.)
+inline double CentsOfRatio(double ratio) { return kCentsPerNeper * NaturalLog(ratio); }
 
 }  // namespace zelvanor::series

@@ -1,5 +1,6 @@
 #include "common/series_math.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace zelvanor::series {
@@ -13,12 +14,15 @@ constexpr double kLn2 = 0.6931471805599453;
 constexpr int kSinTerms = 13;     // |pi y| <= pi/2: (pi/2)^29 / 29!
 constexpr int kBesselTerms = 32;  // y/4 <= 36: 36^33 / (33!)^2 against I0(12)
 constexpr int kLogTerms = 24;     // |u| <= 0.172: u^49 / 49
+constexpr int kExpTerms = 17;     // |t| <= 0.347: t^18 / 18!
 
 // Reciprocals the series multiply by, each rounded once at compile time.
 struct SeriesConstants {
   double sine[kSinTerms + 1] = {};         // 1 / ((2k) (2k + 1))
   double inverse_square[kBesselTerms + 1] = {};  // 1 / k^2
+  double inverse[kExpTerms + 1] = {};              // 1 / k
   constexpr SeriesConstants() {
+    for (int k = 1; k <= kExpTerms; ++k) inverse[k] = 1.0 / static_cast<double>(k);
     for (int k = 1; k <= kSinTerms; ++k) sine[k] = 1.0 / static_cast<double>((2 * k) * (2 * k + 1));
     for (int k = 1; k <= kBesselTerms; ++k) inverse_square[k] = 1.0 / static_cast<double>(k * k);
   }
@@ -117,6 +121,17 @@ double NaturalLog(double x) {
   double s = 1.0 / static_cast<double>(2 * kLogTerms + 1);
   for (int k = kLogTerms - 1; k >= 0; --k) s = s * u2 + 1.0 / static_cast<double>(2 * k + 1);
   return 2.0 * u * s + static_cast<double>(e) * kLn2;
+}
+
+double Exp2(double x) {
+  // x = n + r with n whole and |r| <= 1/2 (both exact), 2^r = e^t with
+  // t = r ln 2; scaling by 2^n (ldexp) is exact.
+  const double n = std::nearbyint(x);
+  const double t = (x - n) * kLn2;
+  // e^t = 1 + t (1 + t/2 (1 + t/3 (1 + ...))), innermost first.
+  double s = 1.0;
+  for (int k = kExpTerms; k >= 1; --k) s = 1.0 + (t * s) * kConstants.inverse[k];
+  return std::ldexp(s, static_cast<int>(n));
 }
 
 }  // namespace zelvanor::series

@@ -1,4 +1,5 @@
-// sin, the Bessel function I0 and the natural logarithm from their series,
+// sin, the Bessel function I0, the natural logarithm and powers of two from
+// their series,
 // in plain double operations in a fixed order. The band-limited kernel's
 // coefficient table is built from these instead of the C library's
 // functions, whose last bits differ between systems and versions: one
@@ -36,5 +37,14 @@ double NaturalLog(double x);
 // ratio > 0. (tuning/tuning_factor.h turns cents into a ratio with the
 // 11-digit constant every temperament factor has always been made with.)
 inline double CentsOfRatio(double ratio) { return kCentsPerNeper * NaturalLog(ratio); }
+
+// 2^x for |x| below 1000: exact for whole x, otherwise within an ulp or two.
+double Exp2(double x);
+
+// The frequency ratio of an interval of `cents`, 2^(cents / 1200): the
+// inverse of CentsOfRatio, for pitches that decide output bytes (a target
+// pitch). tuning/tuning_factor.h's CentsToFactor stays for the temperament
+// factors, whose bytes are recorded with its own constant.
+inline double RatioOfCents(double cents) { return Exp2(cents / 1200.0); }
 
 }  // namespace zelvanor::series

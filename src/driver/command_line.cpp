@@ -7,6 +7,7 @@
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "driver/option_help.h"
+#include "tuning/pitch_standard.h"
 
 namespace zelvanor {
 namespace {
@@ -23,7 +24,18 @@ constexpr LetterOption kLetterOptions[] = {
     {'H', &Settings::write_tuning_page, true},
     {'U', &Settings::keep_unused_part, true},
     {'X', &Settings::copy_unknown_chunks, false},
+    {'M', &Settings::measure_only, true},
+    {'S', &Settings::use_stated_pitch, true},
 };
+
+// A= is refused as a factor out of range is: a line with the value, a line
+// with the range, exit code 99.
+double CheckedPitchStandard(const std::string& value) {
+  const double hz = LeadingDouble(value);
+  if (hz >= kLowestPitchStandard && hz <= kHighestPitchStandard) return hz;
+  Print("Pitch standard of %f Hz makes no sense.\n", hz);
+  ThrowFatal("Should be in range 300 <= A= <= 600\n");
+}
 
 bool ApplyLetterOption(const std::string& word, Settings& settings) {
   if (word.size() != 1) return false;
@@ -74,6 +86,11 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
         break;
       case 'T':
         outcome.original = load(TemperamentSlot::kOriginal, value, settings);
+        outcome.original_named = true;
+        break;
+      case 'A':
+        settings.pitch_standard = CheckedPitchStandard(value);
+        if (settings.verbosity > 1) Print("Pitch standard A4 = %f Hz\n", settings.pitch_standard);
         break;
       case 'L':
         settings.dummy_loop_length = LeadingInt32(value);

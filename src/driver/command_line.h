@@ -42,6 +42,7 @@ using TemperamentLoader =
 struct OptionOutcome {
   Settings settings;
   Temperament original;  // the default temperament unless T= named one
+  bool original_named = false;  // T= was given
   std::optional<int> parallel_files;  // J=, 1 to kMaxParallelFiles
 };
 
@@ -53,7 +54,8 @@ static_assert(kMaxParallelFiles <= platform::kTemporariesCleanedOnInterrupt);
 
 // Applies the option words in order. Unknown words print the help or
 // "Unknown special option" and the run goes on. A negative L= is taken as
-// 0, with a notice. J= is held to 1 .. kMaxParallelFiles.
+// 0, with a notice. J= is held to 1 .. kMaxParallelFiles. An A= outside
+// 300 .. 600 Hz ends the run (RunError, exit code 99) at its word.
 OptionOutcome ParseOptions(std::span<const std::string> words, const TemperamentLoader& load);
 
 }  // namespace zelvanor

@@ -10,6 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/detune.h"
 #include "driver/ordered_batch.h"
+#include "driver/pitch_standard_run.h"
 #include "driver/source_paths.h"
 #include "output/generate_output.h"
 #include "platform/directory.h"
@@ -31,20 +32,21 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
 
 // One file up to, not including, putting its output in place: the output
 // is complete in `output` under a temporary name. False when the source is
-// skipped (not RIFF/WAVE, too large); every failure throws.
-bool WriteFileOutput(const RunConfig& config, const std::string& file_name, SourceBuffers& buffers,
-                     platform::OutputFile& output) {
+// skipped (not RIFF/WAVE, too large); every failure throws. `tuning` is
+// the file's tuning found by the measuring pass in A= mode, else null.
+bool WriteFileOutput(const RunConfig& config, const std::string& file_name, const PipeTuning* tuning,
+                     SourceBuffers& buffers, platform::OutputFile& output) {
   const std::string source_path = SourcePathFor(config.source_pattern, file_name);
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
-  // The file was listed a moment ago; if it is gone now, something else is
-  // working on the folder and carrying on would be guesswork.
-  if (!platform::FileSize(source_path)) {
-    Print("can't find source-file %s\n", source_path.c_str());
-    ThrowUsage();
+  CheckSourceStillThere(source_path);
+  if (tuning && tuning->skipped) {
+    Print("%s", tuning->skip_messages.c_str());
+    return false;
   }
+  if (tuning && config.settings.verbosity > 1) Print("%s", tuning->pitch_line.c_str());
 
-  const double tuning_factor = TuningFactorFor(config, source_path);
+  const double tuning_factor = tuning ? tuning->factor : TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);
 
   const std::optional<LoadedSource> source = LoadSource(source_path, buffers);
@@ -66,11 +68,19 @@ void PutInPlaceAfterItsMessages(platform::OutputFile& output) {
   PutOutputInPlace(output);
 }
 
-void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names) {
+// The file's tuning from the measuring pass, or null when there was none.
+const PipeTuning* TuningOf(const std::vector<PipeTuning>& tunings, std::size_t item) {
+  return tunings.empty() ? nullptr : &tunings[item];
+}
+
+void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names,
+                            const std::vector<PipeTuning>& tunings) {
   SourceBuffers buffers;
   platform::OutputFile output;  // deletes a half-written temporary on a throw
-  for (const std::string& name : names) {
-    if (WriteFileOutput(config, name, buffers, output)) PutInPlaceAfterItsMessages(output);
+  for (std::size_t item = 0; item < names.size(); ++item) {
+    if (WriteFileOutput(config, names[item], TuningOf(tunings, item), buffers, output)) {
+      PutInPlaceAfterItsMessages(output);
+    }
   }
 }
 
@@ -96,7 +106,7 @@ struct Lane {
 // source retuned in place is only ever replaced by its own complete output,
 // in file order.
 void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& names,
-                       std::size_t lane_count) {
+                       const std::vector<PipeTuning>& tunings, std::size_t lane_count) {
   std::vector<Lane> lanes(lane_count);
   const auto work = [&](std::size_t item, std::size_t lane_index) {
     Lane& lane = lanes[lane_index];
@@ -105,7 +115,7 @@ void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& 
     lane.failure = nullptr;
     const MessageCapture capture(lane.messages);
     try {
-      lane.has_output = WriteFileOutput(config, names[item], lane.buffers, lane.output);
+      lane.has_output = WriteFileOutput(config, names[item], TuningOf(tunings, item), lane.buffers, lane.output);
     } catch (...) {
       lane.output.Discard();
       lane.failure = std::current_exception();
@@ -130,10 +140,16 @@ void ProcessMatchingFiles(const RunConfig& config) {
   }
   const std::size_t lanes =
       std::min(names.size(), static_cast<std::size_t>(std::max(config.parallel_files, 1)));
+  if (config.settings.measure_only) return ReportPitches(config, names, lanes);
+  // In A= mode every pipe is measured first: a pipe that stops the run
+  // stops it before any output exists.
+  const std::vector<PipeTuning> tunings =
+      config.mode == TuningMode::kPitchStandard ? TuningsToPitchStandard(config, names, lanes)
+                                                : std::vector<PipeTuning>{};
   if (lanes == 1) {
-    ProcessOneAfterAnother(config, names);
+    ProcessOneAfterAnother(config, names, tunings);
   } else {
-    ProcessSideBySide(config, names, lanes);
+    ProcessSideBySide(config, names, tunings, lanes);
   }
 }
 

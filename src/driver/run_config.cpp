@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
+#include "common/console.h"
+#include "common/run_error.h"
 #include "driver/detune.h"
 #include "platform/usable_cores.h"
 
 namespace zelvanor {
+namespace {
+
+// M without A= reports against the standard of today's instruments.
+constexpr double kStandardPitch = 440.0;
+
+}  // namespace
 
 RunConfig BuildRunConfig(std::span<const std::string> words_after_program,
                          const std::string& executable_path, const TemperamentLoader& load) {
@@ -22,9 +30,23 @@ RunConfig BuildRunConfig(std::span<const std::string> words_after_program,
   config.parallel_files =
       options.parallel_files.value_or(std::min(platform::UsableCores(), kMaxParallelFiles));
 
+  const bool to_standard = config.settings.pitch_standard > 0 || config.settings.measure_only;
+  if (to_standard && ClassifyDetune(config.detune) != DetuneForm::kTemperament) {
+    ThrowFatal("%s needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not %s\n",
+               config.settings.measure_only ? "M" : "A=", config.detune.c_str());
+  }
   // The factor is range-checked per file, not here: in temperament mode it
   // differs per file, and a pattern that matches nothing reports that first.
-  if (ClassifyDetune(config.detune) == DetuneForm::kTemperament) {
+  if (to_standard) {
+    config.target = load(TemperamentSlot::kTarget, config.detune, config.settings);
+    config.mode = TuningMode::kPitchStandard;
+    config.a4_hz = config.settings.pitch_standard > 0 ? config.settings.pitch_standard : kStandardPitch;
+    // Each pipe's own pitch takes the place of an assumed original temperament.
+    if (options.original_named && config.settings.verbosity > 1) {
+      Print("T= has no effect with %s: each pipe's own pitch is used instead\n",
+            config.settings.measure_only ? "M" : "A=");
+    }
+  } else if (ClassifyDetune(config.detune) == DetuneForm::kTemperament) {
     config.target = load(TemperamentSlot::kTarget, config.detune, config.settings);
     config.mode = TuningMode::kTemperament;
   } else {

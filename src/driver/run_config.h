@@ -14,6 +14,9 @@ namespace zelvanor {
 enum class TuningMode {
   kFixedFactor,  // every file gets base_factor
   kTemperament,  // every file gets its own factor from its note
+  // Every file goes from the pitch it sounds to its note's pitch in the
+  // target temperament at A4 = a4_hz (A=), or only has both reported (M).
+  kPitchStandard,
 };
 
 struct RunConfig {
@@ -26,12 +29,15 @@ struct RunConfig {
   Temperament target;    // the detune argument's temperament in temperament mode
   TuningMode mode = TuningMode::kFixedFactor;
   double base_factor = 1.0;
+  double a4_hz = 0.0;  // in pitch-standard mode: A=, or 440 for M without it
   int parallel_files = 1;  // J=, else the usable cores (at most kMaxParallelFiles)
 };
 
 // Reads the words after the program name: the usage check, the options
 // from left to right (T= loads its temperament at once), then the detune
-// argument (a temperament name loads the target temperament).
+// argument (a temperament name loads the target temperament). With A= or
+// M the detune argument must be a temperament request (RunError, exit code
+// 99, otherwise).
 RunConfig BuildRunConfig(std::span<const std::string> words_after_program,
                          const std::string& executable_path, const TemperamentLoader& load);
 

@@ -1,7 +1,10 @@
 #include "driver/source_paths.h"
 
+#include "common/console.h"
 #include "common/path_length.h"
 #include "common/run_error.h"
+#include "driver/command_line.h"
+#include "platform/file_system.h"
 #include "platform/path_separators.h"
 
 namespace zelvanor {
@@ -25,6 +28,14 @@ std::string DestinationPathFor(const std::string& destination, const std::string
   if (path.empty() || !platform::IsPathSeparator(path.back())) path += platform::kNativeSeparator;
   path += file_name;
   return CheckedPath(path);
+}
+
+void CheckSourceStillThere(const std::string& source_path) {
+  // The file was listed a moment ago; if it is gone now, something else is
+  // working on the folder and carrying on would be guesswork.
+  if (platform::FileSize(source_path)) return;
+  Print("can't find source-file %s\n", source_path.c_str());
+  ThrowUsage();
 }
 
 }  // namespace zelvanor

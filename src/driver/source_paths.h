@@ -18,4 +18,8 @@ std::string SourcePathFor(const std::string& source_pattern, const std::string& 
 // "/" or "\", then the matched name.
 std::string DestinationPathFor(const std::string& destination, const std::string& file_name);
 
+// Ends the run (usage, exit code 1) when a file listed by the pattern has
+// gone by the time it is read.
+void CheckSourceStillThere(const std::string& source_path);
+
 }  // namespace zelvanor

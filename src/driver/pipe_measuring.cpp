@@ -1,0 +1,89 @@
+#include "driver/pipe_measuring.h"
+
+#include <exception>
+
+#include "common/console.h"
+#include "driver/ordered_batch.h"
+#include "driver/source_paths.h"
+#include "tuning/note_name_guess.h"
+#include "tuning/pitch_standard.h"
+#include "tuning/tuning_factor.h"
+#include "wave/chunk_analysis.h"
+#include "wave/source_file.h"
+
+namespace zelvanor {
+namespace {
+
+// MIDI note numbers end here; a unity note beyond is no statement of a pitch.
+constexpr std::uint32_t kHighestUnityNote = 127;
+constexpr double kFractionUnit = 4294967296.0;  // dwMIDIPitchFraction counts 2^-32 semitones
+
+std::optional<double> StatedHz(const StatedPitch& stated) {
+  if (!stated.states_a_pitch() || stated.unity_note > kHighestUnityNote) return std::nullopt;
+  return MidiNotePitch(static_cast<double>(stated.unity_note) + stated.pitch_fraction / kFractionUnit);
+}
+
+// A rough pitch for the measurement to look near: what the file states, or
+// else the key number of its name moved by O=. A mutation rank's key
+// number is not its octave, which is why the statement comes first.
+double RoughPitch(const PipePitch& pipe, const Settings& settings) {
+  if (pipe.stated_hz) return *pipe.stated_hz;
+  const std::optional<int> key = GuessMidiNote(pipe.source_path);
+  return key ? MidiNotePitch(static_cast<double>(*key) + settings.key_offset) : 0.0;
+}
+
+void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers& buffers, PipePitch& pipe) {
+  const Settings& settings = config.settings;
+  pipe.source_path = SourcePathFor(config.source_pattern, name);
+  CheckSourceStillThere(pipe.source_path);
+  // The note first, as for a temperament: a name without one is an error
+  // whatever the file holds.
+  pipe.note = ApplyKeyOffset(GuessNoteIndex(pipe.source_path), settings.key_offset);
+  const std::optional<LoadedSource> source = LoadSource(pipe.source_path, buffers);
+  const std::optional<SourceAnalysis> analysis =
+      source ? AnalyseSource(pipe.source_path, source->wave, settings) : std::nullopt;
+  if (!analysis) {
+    pipe.skipped = true;
+    return;
+  }
+  pipe.stated_hz = StatedHz(analysis->stated_pitch);
+  if (settings.use_stated_pitch && pipe.stated_hz && !settings.measure_only) return;
+  const pitch::PitchHint hint{.pitch_class = pipe.note, .near_hz = RoughPitch(pipe, settings)};
+  pipe.measured = pitch::MeasurePipePitch(source->wave, *analysis, hint);
+}
+
+// One lane's buffers and what its current file left for the completing thread.
+struct MeasuringLane {
+  SourceBuffers buffers;
+  PipePitch pipe;
+  std::exception_ptr failure;
+};
+
+}  // namespace
+
+void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
+                  const std::function<void(const PipePitch&)>& each) {
+  std::vector<MeasuringLane> crew(lanes);
+  const auto work = [&](std::size_t item, std::size_t lane_index) {
+    MeasuringLane& lane = crew[lane_index];
+    lane.pipe = PipePitch{};
+    lane.failure = nullptr;
+    const MessageCapture capture(lane.pipe.messages);
+    try {
+      MeasureOne(config, names[item], lane.buffers, lane.pipe);
+    } catch (...) {
+      lane.failure = std::current_exception();
+    }
+  };
+  const auto complete = [&](std::size_t /*item*/, std::size_t lane_index) {
+    MeasuringLane& lane = crew[lane_index];
+    if (lane.failure) {
+      PrintCaptured(lane.pipe.messages);
+      std::rethrow_exception(lane.failure);
+    }
+    each(lane.pipe);
+  };
+  RunOrdered(names.size(), lanes, work, complete);
+}
+
+}  // namespace zelvanor

@@ -1,0 +1,57 @@
+#include "driver/pitch_standard_run.h"
+
+#include <cmath>
+
+#include "common/console.h"
+#include "common/run_error.h"
+#include "common/series_math.h"
+#include "driver/pipe_measuring.h"
+#include "tuning/note_names.h"
+#include "tuning/pitch_standard.h"
+
+namespace zelvanor {
+namespace {
+
+// Before the first output exists: the run ends and the set stays as it was.
+[[noreturn]] void StopBeforeWriting(const PipePitch& pipe, const std::string& reason) {
+  ThrowFatal("%s: %s; nothing is written\n", pipe.source_path.c_str(), reason.c_str());
+}
+
+PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
+  PipeTuning tuning;
+  if (pipe.skipped) {
+    tuning.skipped = true;
+    tuning.skip_messages = pipe.messages;
+    return tuning;
+  }
+  const bool stated = !pipe.measured;  // S took the statement
+  if (!stated && !pipe.measured->reliable) {
+    StopBeforeWriting(pipe, Format("pitch not measured reliably (%s)", pipe.measured->problem.c_str()));
+  }
+  const double pitch = stated ? *pipe.stated_hz : pipe.measured->hz;
+  if (!(pitch > 0) || !std::isfinite(pitch)) StopBeforeWriting(pipe, "no pitch found");
+  tuning.target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, pitch);
+  tuning.factor = tuning.target_hz / pitch;
+  const double cents = series::CentsOfRatio(tuning.factor);
+  if (std::fabs(cents) > kLargestCorrectionCents) {
+    StopBeforeWriting(pipe, Format("correction of %+.2f cents is beyond 300 cents (check O= and the file name)", cents));
+  }
+  tuning.pitch_line = Format("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n",
+                             pipe.source_path.c_str(), kNoteNames[static_cast<std::size_t>(pipe.note)], pitch,
+                             stated ? "stated" : "measured", tuning.target_hz, cents);
+  return tuning;
+}
+
+}  // namespace
+
+std::vector<PipeTuning> TuningsToPitchStandard(const RunConfig& config, const std::vector<std::string>& names,
+                                               std::size_t lanes) {
+  std::vector<PipeTuning> tunings;
+  tunings.reserve(names.size());
+  // A measured file's messages are dropped: the writing pass analyses it
+  // again and prints them then, in their place among the other files' lines.
+  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe) { tunings.push_back(TuningFor(config, pipe)); });
+  return tunings;
+}
+
+}  // namespace zelvanor

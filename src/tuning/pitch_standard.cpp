@@ -1,0 +1,51 @@
+#include "tuning/pitch_standard.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "common/ascii.h"
+#include "common/series_math.h"
+#include "platform/path_separators.h"
+#include "tuning/note_name_guess.h"
+
+namespace zelvanor {
+namespace {
+
+constexpr int kNoteA = 9;
+constexpr double kMidiA4 = 69.0;
+constexpr double kMidiA4Hz = 440.0;
+// Key numbers beyond this are not MIDI notes (and would not fit an int).
+constexpr int kHighestMidiNote = 127;
+
+}  // namespace
+
+double TargetPitch(int note, const Temperament& temperament, double a4_hz, double pitch_hz) {
+  const auto n = static_cast<std::size_t>(note);
+  // The shift moves A with every other note, so it counts once, as it does
+  // between two temperaments.
+  const double cents_from_a = temperament.cents[n] - temperament.cents[kNoteA] + temperament.offset;
+  const double in_octave_four = a4_hz * series::RatioOfCents(cents_from_a);
+  // Whole octaves (ldexp, exact) to the one nearest the pipe.
+  const double octaves = std::nearbyint(series::CentsOfRatio(pitch_hz / in_octave_four) / 1200.0);
+  return std::ldexp(in_octave_four, static_cast<int>(octaves));
+}
+
+double MidiNotePitch(double midi_note) {
+  return kMidiA4Hz * series::RatioOfCents((midi_note - kMidiA4) * 100.0);
+}
+
+std::optional<int> GuessMidiNote(const std::string& source_path) {
+  const std::size_t separator = platform::LastSeparator(source_path);
+  const std::string_view name = std::string_view(source_path).substr(separator == std::string::npos ? 0 : separator + 1);
+  int number = 0;
+  std::size_t at = 0;
+  for (; at < name.size() && IsDigit(name[at]); ++at) {
+    number = number * 10 + (name[at] - '0');
+    if (number > kHighestMidiNote) return std::nullopt;
+  }
+  if (at == 0 || at >= name.size() || name[at] != '-') return std::nullopt;
+  if (number % 12 != GuessNoteIndex(source_path)) return std::nullopt;
+  return number;
+}
+
+}  // namespace zelvanor

@@ -1,0 +1,38 @@
+// Tuning to a pitch standard (A=): each pipe goes to its note's pitch in the
+// requested temperament with A4 at the standard, in the octave of the pitch
+// the pipe sounds now. The arithmetic decides the factor and so every output
+// byte: fixed-order series only (common/series_math.h), no libm.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "tuning/temperament.h"
+
+namespace zelvanor {
+
+// The range A= accepts, in Hz: from well below the lowest historical
+// standards to well above the highest.
+inline constexpr double kLowestPitchStandard = 300.0;
+inline constexpr double kHighestPitchStandard = 600.0;
+
+// A pipe whose correction is larger than this, either way, is stopped for:
+// at that size the note is most likely wrong (O=, the file name), not the pipe.
+inline constexpr double kLargestCorrectionCents = 300.0;
+
+// The pitch of `note` (0 = C .. 11 = B) in `temperament`, its shift
+// included, with its A (note 9) at `a4_hz` shifted likewise, moved by whole
+// octaves to the octave nearest `pitch_hz` (> 0).
+double TargetPitch(int note, const Temperament& temperament, double a4_hz, double pitch_hz);
+
+// The pitch of a MIDI note number (69 = A4 = 440 Hz, equal temperament), a
+// fraction of a semitone allowed: how a smpl chunk's unity note and pitch
+// fraction read in Hz.
+double MidiNotePitch(double midi_note);
+
+// The key number of a name of the form "036-C#.wav" when it agrees with
+// the note (36 is a C): a MIDI note number, so the pipe's rough pitch.
+// Nothing for other names or numbers that disagree.
+std::optional<int> GuessMidiNote(const std::string& source_path);
+
+}  // namespace zelvanor

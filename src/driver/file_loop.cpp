@@ -53,8 +53,9 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   if (!source) return false;
   const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return false;
-  const RetunedWaveSummary summary = WriteOutputFile(source_path, destination_path, tuning_factor, source->wave,
-                                                     *analysis, config.settings, source->wavpack, output);
+  const RetunedWaveSummary summary =
+      WriteOutputFile(source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings,
+                      source->wavpack, output, tuning ? std::optional(tuning->target_pitch) : std::nullopt);
   PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }

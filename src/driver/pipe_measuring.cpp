@@ -10,17 +10,17 @@
 #include "tuning/tuning_factor.h"
 #include "wave/chunk_analysis.h"
 #include "wave/source_file.h"
+#include "wave/stated_pitch.h"
 
 namespace zelvanor {
 namespace {
 
 // MIDI note numbers end here; a unity note beyond is no statement of a pitch.
 constexpr std::uint32_t kHighestUnityNote = 127;
-constexpr double kFractionUnit = 4294967296.0;  // dwMIDIPitchFraction counts 2^-32 semitones
 
 std::optional<double> StatedHz(const StatedPitch& stated) {
   if (!stated.states_a_pitch() || stated.unity_note > kHighestUnityNote) return std::nullopt;
-  return MidiNotePitch(static_cast<double>(stated.unity_note) + stated.pitch_fraction / kFractionUnit);
+  return PitchOfMidiCents(CentsOfStatement(stated));
 }
 
 // A rough pitch for the measurement to look near: what the file states, or
@@ -29,7 +29,7 @@ std::optional<double> StatedHz(const StatedPitch& stated) {
 double RoughPitch(const PipePitch& pipe, const Settings& settings) {
   if (pipe.stated_hz) return *pipe.stated_hz;
   const std::optional<int> key = GuessMidiNote(pipe.source_path);
-  return key ? MidiNotePitch(static_cast<double>(*key) + settings.key_offset) : 0.0;
+  return key ? PitchOfMidiCents(100.0 * (static_cast<double>(*key) + settings.key_offset)) : 0.0;
 }
 
 void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers& buffers, PipePitch& pipe) {

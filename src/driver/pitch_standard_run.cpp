@@ -30,15 +30,16 @@ PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
   }
   const double pitch = stated ? *pipe.stated_hz : pipe.measured->hz;
   if (!(pitch > 0) || !std::isfinite(pitch)) StopBeforeWriting(pipe, "no pitch found");
-  tuning.target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, pitch);
-  tuning.factor = tuning.target_hz / pitch;
+  const double target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, pitch);
+  tuning.target_pitch = MidiCentsOfPitch(target_hz);
+  tuning.factor = target_hz / pitch;
   const double cents = series::CentsOfRatio(tuning.factor);
   if (std::fabs(cents) > kLargestCorrectionCents) {
     StopBeforeWriting(pipe, Format("correction of %+.2f cents is beyond 300 cents (check O= and the file name)", cents));
   }
   tuning.pitch_line = Format("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n",
                              pipe.source_path.c_str(), kNoteNames[static_cast<std::size_t>(pipe.note)], pitch,
-                             stated ? "stated" : "measured", tuning.target_hz, cents);
+                             stated ? "stated" : "measured", target_hz, cents);
   return tuning;
 }
 

@@ -16,7 +16,7 @@ struct PipeTuning {
   bool skipped = false;
   std::string skip_messages;  // why it is not a pipe, printed in its turn
   double factor = 1.0;        // target / pitch
-  double target_hz = 0.0;     // the pitch the output states
+  double target_pitch = 0.0;  // what the output states: cents on the MIDI note scale
   std::string pitch_line;     // the V=2 line: note, pitch and its origin, target, correction
 };
 

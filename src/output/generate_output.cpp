@@ -25,12 +25,12 @@ RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::st
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
                                    const std::optional<WavPackFormat>& wavpack,
-                                   platform::OutputFile& file) {
+                                   platform::OutputFile& file, std::optional<double> target_pitch) {
   if (!file.Create(destination_path)) {
     ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
   }
   FileSink sink(file);
-  const RetuneJob job = MakeRetuneJob(image, analysis, settings, tuning_factor);
+  const RetuneJob job = MakeRetuneJob(image, analysis, settings, tuning_factor, target_pitch);
   RetunedWaveSummary summary;
   if (wavpack) {
     WavPackSink packed(*wavpack, sink);

@@ -17,7 +17,7 @@ namespace zelvanor {
 // `destination_path`, packed with WavPack as `wavpack` says when the source
 // was. The file appears only when complete; every failure throws RunError
 // and leaves nothing under the destination name. It is the two steps below,
-// one after the other.
+// one after the other. A `target_pitch` is stated in smpl (MakeRetuneJob).
 RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::string& destination_path,
                                   double tuning_factor, std::span<const std::uint8_t> image,
                                   const SourceAnalysis& analysis, const Settings& settings,
@@ -32,7 +32,8 @@ RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::st
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
                                    const std::optional<WavPackFormat>& wavpack,
-                                   platform::OutputFile& file);
+                                   platform::OutputFile& file,
+                                   std::optional<double> target_pitch = std::nullopt);
 
 // Renames a file finished by WriteOutputFile into place. Throws RunError
 // when it cannot ("can't create new file", exit code 1: the destination is

@@ -23,7 +23,8 @@ std::optional<double> StatedPitchAfterRetune(const SourceAnalysis& analysis, con
 // The fields a smpl chunk that states `own` is written with, or none to
 // write its own. A chunk stating the analysis's pitch (normally the only
 // smpl chunk) states the job's pitch; a further chunk stating another one
-// moves by the same interval; one that states none stays so.
+// moves by the same interval; one that states none stays so, unless the
+// job states a target (A=).
 std::optional<StatedPitch> OutputStatementFor(const RetuneJob& job, StatedPitch own);
 
 // After the file's chunks: at V=2 and more the statement before and after;

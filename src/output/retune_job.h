@@ -34,6 +34,9 @@ struct RetuneJob {
   // by tuning_factor, the factor the audio was resampled by. None leaves
   // every smpl chunk's unity note and pitch fraction as the source has them.
   std::optional<double> stated_pitch;
+  // Set when stated_pitch is a target the file was tuned to (A=): it is
+  // then stated also where the source stated no pitch.
+  bool states_target = false;
 };
 
 // A dummy loop goes only to sources without a sustain loop. A negative L=
@@ -43,7 +46,11 @@ inline std::uint32_t DummyLoopFramesFor(const SourceAnalysis& analysis, const Se
   return static_cast<std::uint32_t>(settings.dummy_loop_length);
 }
 
+// `target_pitch`, when given, is the pitch (cents on the MIDI note scale)
+// that `tuning_factor` takes the file to: the output states it, moved only
+// by Q=3's whole-loop adjustment, whatever the source stated (unless P=0).
 RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                        const Settings& settings, double tuning_factor);
+                        const Settings& settings, double tuning_factor,
+                        std::optional<double> target_pitch = std::nullopt);
 
 }  // namespace zelvanor

@@ -12,7 +12,7 @@ namespace zelvanor {
 namespace {
 
 constexpr int kNoteA = 9;
-constexpr double kMidiA4 = 69.0;
+constexpr double kMidiA4Cents = 6900.0;
 constexpr double kMidiA4Hz = 440.0;
 // Key numbers beyond this are not MIDI notes (and would not fit an int).
 constexpr int kHighestMidiNote = 127;
@@ -30,9 +30,9 @@ double TargetPitch(int note, const Temperament& temperament, double a4_hz, doubl
   return std::ldexp(in_octave_four, static_cast<int>(octaves));
 }
 
-double MidiNotePitch(double midi_note) {
-  return kMidiA4Hz * series::RatioOfCents((midi_note - kMidiA4) * 100.0);
-}
+double PitchOfMidiCents(double cents) { return kMidiA4Hz * series::RatioOfCents(cents - kMidiA4Cents); }
+
+double MidiCentsOfPitch(double hz) { return kMidiA4Cents + series::CentsOfRatio(hz / kMidiA4Hz); }
 
 std::optional<int> GuessMidiNote(const std::string& source_path) {
   const std::size_t separator = platform::LastSeparator(source_path);

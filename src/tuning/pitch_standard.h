@@ -25,10 +25,10 @@ inline constexpr double kLargestCorrectionCents = 300.0;
 // octaves to the octave nearest `pitch_hz` (> 0).
 double TargetPitch(int note, const Temperament& temperament, double a4_hz, double pitch_hz);
 
-// The pitch of a MIDI note number (69 = A4 = 440 Hz, equal temperament), a
-// fraction of a semitone allowed: how a smpl chunk's unity note and pitch
-// fraction read in Hz.
-double MidiNotePitch(double midi_note);
+// Pitches on the MIDI note scale in cents (100 per note, 6900 = A4 =
+// 440 Hz), as a smpl chunk's unity note and fraction state them, and in Hz.
+double PitchOfMidiCents(double cents);
+double MidiCentsOfPitch(double hz);
 
 // The key number of a name of the form "036-C#.wav" when it agrees with
 // the note (36 is a C): a MIDI note number, so the pipe's rough pitch.

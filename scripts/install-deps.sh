@@ -10,6 +10,8 @@
 #            with POSIX threads, Wine, GoogleTest's sources)
 #   fuzz     the libFuzzer build: clang and its sanitizer runtimes, libwavpack
 #   bench    what bench/run.sh adds: the peers (sox, the WavPack tools) and GNU time
+#   test     what the suite's optional checks use: libxml2 (the pitch report
+#            parsed as XML) and Chromium (the page rendered headless)
 set -euo pipefail
 
 packages=()
@@ -22,8 +24,9 @@ for set in "${@:-base}"; do
     windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest) ;;
     fuzz) packages+=(cmake ninja-build clang libclang-rt-dev pkg-config libwavpack-dev) ;;
     bench) packages+=(sox wavpack time) ;;
+    test) packages+=(libxml2-dev chromium) ;;
     *)
-      echo "install-deps: unknown set '$set' (base, windows, fuzz, bench)" >&2
+      echo "install-deps: unknown set '$set' (base, windows, fuzz, bench, test)" >&2
       exit 2
       ;;
   esac

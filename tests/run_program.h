@@ -207,7 +207,8 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const 
 // Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
 // release; "cut*.wav" has a cue point inside the stretch cut between loop and
 // release, fatal when the file is written; "hot*.wav" is a full-scale square
-// wave, on which every kernel that curves overshoots; any other "*.wav" a
+// wave, on which every kernel that curves overshoots; "note<N>[+<C>]_*.wav" the
+// short tone (441 Hz) whose smpl states MIDI note N and C cents; any other "*.wav" a
 // short tone.
 inline Bytes SourceNamed(const std::string& name) {
   if (name.rfind("long", 0) == 0) {
@@ -220,6 +221,11 @@ inline Bytes SourceNamed(const std::string& name) {
   }
   WaveBuilder pipe;
   pipe.Fmt({}).Data(Pcm(values, 16));
+  if (name.rfind("note", 0) == 0) {
+    const std::uint64_t cents = name.find('+') == std::string::npos ? 0 : std::stoul(name.substr(name.find('+') + 1));
+    pipe.Smpl({}, {}, {0, 0, 22675, static_cast<std::uint32_t>(std::stoul(name.substr(4))),
+                       static_cast<std::uint32_t>((cents * 4294967296ULL + 50) / 100), 0, 0});
+  }
   if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});
   return pipe.Build();
 }

@@ -1,0 +1,100 @@
+// Tuning to a pitch standard (A=, S) and the pitch report (M): the target
+// arithmetic, whole runs with their messages and files, and the page.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/series_math.h"
+#include "report/pitch_report.h"
+#include "run_program.h"
+#include "tuning/pitch_standard.h"
+
+namespace zelvanor::testing {
+namespace {
+
+// Within `ulps` units in the last place of `exact`.
+::testing::AssertionResult Near(double value, double exact, double ulps = 1) {
+  const double ulp = std::nextafter(exact, INFINITY) - exact;
+  if (std::fabs(value - exact) <= ulps * ulp) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << zelvanor::Format("%.17g is not %.17g", value, exact);
+}
+
+TEST(PitchStandard, Exp2AgainstExactValues) {
+  for (int n = -30; n <= 30; ++n) EXPECT_EQ(series::Exp2(n), std::ldexp(1.0, n));
+  EXPECT_TRUE(Near(series::Exp2(0.5), 1.41421356237309504880));
+  EXPECT_TRUE(Near(series::Exp2(1.0 / 12), 1.05946309435929526456));
+  EXPECT_TRUE(Near(series::Exp2(-0.25), 0.84089641525371454303));
+  EXPECT_TRUE(Near(series::Exp2(7.0 / 12 - 3), 1.49830707687668149880 / 8));
+  for (const double cents : {-1199.9, -300.0, 0.01, 701.955, 2400.5}) {
+    EXPECT_NEAR(series::CentsOfRatio(series::RatioOfCents(cents)), cents, 1e-9);
+  }
+}
+
+TEST(PitchStandard, TargetInTheOctaveNearestThePipe) {
+  const Temperament equal;
+  Temperament shifted, meantone;
+  shifted.offset = 2;
+  meantone.cents[4] = 386.3;
+  meantone.cents[9] = 889.7;
+  const struct { int note; const Temperament& temperament; double a4, pitch, target; } rows[] = {
+      {9, equal, 440, 441, 440},
+      {9, equal, 440, 880 * 1.01, 880},
+      {9, equal, 440, 158, 220},  // 0.48 octave below A4: still nearer it
+      {9, equal, 440, 150, 110},  // 0.55 octave below: the octave below
+      {0, equal, 440, 262, 261.625565300598634678},
+      {0, equal, 440, 392, 523.251130601197269356},  // G4 taken for a C: a fifth off, nearest C is C5
+      {9, shifted, 440, 440, 440.508601655682385541},  // the shift moves A too
+      {7, equal, 415, 370, 369.722968028240811467},
+      {4, meantone, 440, 170, 164.490415506113475588},
+  };
+  for (const auto& row : rows) {
+    EXPECT_TRUE(Near(TargetPitch(row.note, row.temperament, row.a4, row.pitch), row.target, 2))
+        << row.note << " " << row.pitch;
+  }
+  EXPECT_TRUE(Near(PitchOfMidiCents(6000), 261.625565300598634678, 2));
+  EXPECT_NEAR(MidiCentsOfPitch(440.508601655682385541), 6902, 1e-9);
+  EXPECT_EQ(GuessMidiNote("in/036-C.wav"), 36);
+  EXPECT_EQ(GuessMidiNote("in/036-C#.wav"), std::nullopt);  // 36 is a C: a key count, not a MIDI note
+  EXPECT_EQ(GuessMidiNote("Prin8_C3.wav"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zelvanor::testing
+
+namespace zelvanor::testing {
+namespace {
+
+const std::string kSep(1, platform::kNativeSeparator);
+std::string Tune(const std::string& name, const char* factor) {
+  return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
+}
+
+TEST(PitchStandard, Runs) {
+  const std::string list = "ZELVANOR.INI", equal = "Using temperament Equal\n";
+  const std::string no_match = "can't find source-file *.wav\n";
+  const RunCase cases[] = {
+      // A= is a decimal from 300 to 600 and wants a temperament.
+      {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
+      {{}, {"*.wav", "out", "Equal", "A=0x200"}, "Pitch standard of 0.000000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
+      {{list}, {"*.wav", "out", "Equal", "A=600", "V=2", "T=Kellner"},
+       "Temperament of original samples Kellner\n" + equal + "T= has no effect with A=: each pipe's own pitch is used instead\n" + no_match, 99},
+      {{list}, {"*.wav", "out", "1.01", "A=415"}, "A= needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not 1.01\n", 99},
+      {{list}, {"*.wav", "out", "+5", "M"}, "M needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not +5\n", 99},
+      // S: the stated pitch to the target, in the octave the pipe sounds in; O= moves the note.
+      {{list, "note69_A.wav", "note60+12_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=415", "S"},
+       equal + Tune("note60+12_C.wav", "0.936667") + Tune("note69_A.wav", "0.943182"), 0,
+       "ZELVANOR.INI note60+12_C.wav note69_A.wav out/ out/note60+12_C.wav out/note69_A.wav"},
+      {{list, "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "V=2", "A=440", "S", "O=7"},
+       "Pitch standard A4 = 440.000000 Hz\nPipe_offset set to 7\nUsing temperament Equal key_offset=7\n"
+       "Pitch of note67_C.wav: note G, 391.995 Hz stated, target 391.995 Hz, correction +0.00 cents\n" +
+           Tune("note67_C.wav", "1.000000") + "Stated pitch: note 67 +0.00 cents -> note 67 +0.00 cents\n"},
+      // The safety stop: nothing written, not even the files before the one that stops.
+      {{list, "note60_C.wav", "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S"},
+       equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); nothing is written\n", 99,
+       "ZELVANOR.INI note60_C.wav note67_C.wav out/"},
+  };
+  for (const RunCase& c : cases) ExpectRun(c);
+}
+
+}  // namespace
+}  // namespace zelvanor::testing

@@ -74,28 +74,63 @@ void PutTextSubChunk(ByteSink& sink, const char (&id)[5], std::uint32_t cue_id, 
 }
 std::uint32_t PaddedSubChunk(std::uint32_t size) { return 8 + size + (size & 1); }
 
-struct Voice {
-  double amplitude[kHarmonics];
-  double phase[kHarmonics];
+// One sinusoid of a channel: `multiple` times the fundamental.
+struct Partial {
+  double multiple, amplitude, phase;
+};
+
+// The demo pipes' partials: a flue-like spectrum, a little different for
+// every pipe and channel.
+std::vector<Partial> ExamplePartials(double frequency, double nyquist, std::mt19937& random) {
+  static constexpr double kSpectrum[kHarmonics] = {1.0, 0.45, 0.28, 0.16, 0.09, 0.05};
+  std::vector<Partial> partials;
+  for (int h = 0; h < kHarmonics; ++h) {
+    const bool audible = frequency * (h + 1) < nyquist * 0.9;
+    const double amplitude = audible ? kSpectrum[h] * (0.8 + 0.4 * Uniform(random)) : 0.0;
+    partials.push_back({static_cast<double>(h + 1), amplitude, 2.0 * kPi * Uniform(random)});
+  }
+  return partials;
+}
+
+// A pipe family's partials up to 0.9 of the Nyquist frequency, each within
+// 10 % of its family's level.
+std::vector<Partial> FamilyPartials(Voicing voicing, double frequency, double nyquist, std::mt19937& random) {
+  constexpr int kMostPartials = 32;
+  std::vector<Partial> partials;
+  for (int n = 1; n <= kMostPartials && frequency * n < nyquist * 0.9; ++n) {
+    double level = 1.0 / n;
+    if (voicing == Voicing::kFlue) level = 1.0 / (n * n);
+    if (voicing == Voicing::kStopped && n % 2 == 0) level = 0.05 / n;
+    if (voicing == Voicing::kReed) level = n == 1 ? 0.1 : 1.0 / (n - 1);  // the second partial 20 dB over the first
+    partials.push_back({static_cast<double>(n), level * (0.9 + 0.2 * Uniform(random)), 2.0 * kPi * Uniform(random)});
+  }
+  return partials;
+}
+
+// The attack transient of the pipe families: a decaying inharmonic partial
+// (the pipe speaking before its resonance locks in) and a chiff of noise.
+struct Transient {
+  double amplitude = 0.0, decay = 1.0, step = 0.0;
+  double chiff = 0.0, chiff_decay = 1.0;
 };
 
 std::vector<std::int32_t> SynthesizeSamples(const PipeSpec& spec, const PipeMarkers& markers,
                                             std::mt19937& random) {
-  const double frequency = NoteFrequency(spec.note);
+  const double frequency = PipeFrequency(spec);
   const double nyquist = spec.rate / 2.0;
-  // Flue-pipe-like spectrum, a little different for every pipe and channel.
-  static constexpr double kSpectrum[kHarmonics] = {1.0, 0.45, 0.28, 0.16, 0.09, 0.05};
-  std::vector<Voice> voices(static_cast<std::size_t>(spec.channels));
-  for (Voice& voice : voices) {
+  const bool family = spec.voicing != Voicing::kExample;
+  std::vector<std::vector<Partial>> voices(static_cast<std::size_t>(spec.channels));
+  double tone_power = 0.0;
+  for (std::vector<Partial>& voice : voices) {
+    voice = family ? FamilyPartials(spec.voicing, frequency, nyquist, random)
+                   : ExamplePartials(frequency, nyquist, random);
     double total = 0.0;
-    for (int h = 0; h < kHarmonics; ++h) {
-      const bool audible = frequency * (h + 1) < nyquist * 0.9;
-      voice.amplitude[h] = audible ? kSpectrum[h] * (0.8 + 0.4 * Uniform(random)) : 0.0;
-      voice.phase[h] = 2.0 * kPi * Uniform(random);
-      total = total + voice.amplitude[h];
-    }
+    for (const Partial& p : voice) total = total + p.amplitude;
     // Peaks near -1 dBFS: sample sets are normalised close to full scale.
-    for (double& amplitude : voice.amplitude) amplitude = amplitude * (0.89 / total);
+    for (Partial& p : voice) {
+      p.amplitude = p.amplitude * (0.89 / total);
+      tone_power = tone_power + p.amplitude * p.amplitude / 2.0;
+    }
   }
 
   const double full_scale = spec.bits == 24 ? 8388607.0 : 32767.0;
@@ -104,20 +139,31 @@ std::vector<std::int32_t> SynthesizeSamples(const PipeSpec& spec, const PipeMark
   const double decay = 1.0 - 6.9 / static_cast<double>(std::max<std::uint32_t>(release_frames, 1));
   double envelope_release = 1.0;
   double wind = 0.0;
+  // The demo pipes' wind lies some 55 dB below their tone; the families'
+  // 50 dB below the mean power of a channel (the low-pass below turns a
+  // uniform step of width g into wind of RMS 1.1874 g).
+  const double wind_step =
+      family ? std::sqrt(tone_power / static_cast<double>(voices.size())) * 0.0031622777 / 1.1874 : 0.0035;
+  Transient transient;
+  if (family) {
+    const double multiple = frequency * 2.37 < nyquist * 0.9 ? 2.37 : 1.37;
+    transient = {0.2, 1.0 - 1.0 / (0.06 * spec.rate), 2.0 * kPi * frequency * multiple / spec.rate,
+                 0.05, 1.0 - 1.0 / (0.03 * spec.rate)};
+  }
 
   // Each partial turns by a fixed angle per frame (a rotation, cheap), and
   // is set afresh from the sine every few thousand frames so that rounding
   // cannot drift.
   constexpr std::uint32_t kResync = 4096;
-  struct Partial {
+  struct Rotation {
     double amplitude, phase, step, cos_step, sin_step, c = 0.0, s = 0.0;
   };
-  std::vector<std::vector<Partial>> partials(voices.size());
+  std::vector<std::vector<Rotation>> partials(voices.size());
   for (std::size_t v = 0; v < voices.size(); ++v) {
-    for (int h = 0; h < kHarmonics; ++h) {
-      if (voices[v].amplitude[h] == 0.0) continue;
-      const double step = 2.0 * kPi * frequency * (h + 1) / spec.rate;
-      partials[v].push_back({voices[v].amplitude[h], voices[v].phase[h], step, Sine(step + kPi / 2.0), Sine(step)});
+    for (const Partial& p : voices[v]) {
+      if (p.amplitude == 0.0) continue;
+      const double step = 2.0 * kPi * frequency * p.multiple / spec.rate;
+      partials[v].push_back({p.amplitude, p.phase, step, Sine(step + kPi / 2.0), Sine(step)});
     }
   }
 
@@ -133,11 +179,17 @@ std::vector<std::int32_t> SynthesizeSamples(const PipeSpec& spec, const PipeMark
       envelope = envelope_release;
       envelope_release = envelope_release * decay;
     }
-    // Wind noise, low-passed, some 55 dB below the tone.
-    wind = wind * 0.97 + (Uniform(random) - 0.5) * 0.0035;
-    for (std::vector<Partial>& voice : partials) {
+    // Wind noise, low-passed.
+    wind = wind * 0.97 + (Uniform(random) - 0.5) * wind_step;
+    double onset = 0.0;
+    if (transient.amplitude > 1e-9) {
+      onset = transient.amplitude * Sine(transient.step * i) + transient.chiff * (Uniform(random) - 0.5);
+      transient.amplitude = transient.amplitude * transient.decay;
+      transient.chiff = transient.chiff * transient.chiff_decay;
+    }
+    for (std::vector<Rotation>& voice : partials) {
       double sum = 0.0;
-      for (Partial& p : voice) {
+      for (Rotation& p : voice) {
         if (i % kResync == 0) {
           const double angle = p.step * i + p.phase;
           p.s = Sine(angle);
@@ -148,7 +200,8 @@ std::vector<std::int32_t> SynthesizeSamples(const PipeSpec& spec, const PipeMark
         p.s = p.s * p.cos_step + p.c * p.sin_step;
         p.c = c;
       }
-      const double value = std::floor((sum * envelope + wind) * full_scale + 0.5);
+      const double value = family ? std::floor(((sum + onset) * envelope + wind) * full_scale + 0.5)
+                                  : std::floor((sum * envelope + wind) * full_scale + 0.5);
       values.push_back(SaturateToWidth(static_cast<std::int32_t>(value), spec.bits / 8));
     }
   }
@@ -158,7 +211,7 @@ std::vector<std::int32_t> SynthesizeSamples(const PipeSpec& spec, const PipeMark
 PipeMarkers PlaceMarkers(const PipeSpec& spec) {
   PipeMarkers markers;
   markers.frames = static_cast<std::uint32_t>(std::floor(spec.seconds * spec.rate + 0.5));
-  const double period = spec.rate / NoteFrequency(spec.note);
+  const double period = spec.rate / PipeFrequency(spec);
   // The loop holds a whole number of periods, so it joins without a click;
   // the stretch between its end and the release is what retuning may cut.
   markers.loop_start = markers.frames / 4;
@@ -174,6 +227,10 @@ std::string PipeFileName(int note) {
   char number[16];
   std::snprintf(number, sizeof number, "%03d", note);
   return std::string(number) + "-" + kNoteNames[((note % 12) + 12) % 12] + ".wav";
+}
+
+double PipeFrequency(const PipeSpec& spec) {
+  return spec.frequency > 0.0 ? spec.frequency : NoteFrequency(spec.note);
 }
 
 Pipe SynthesizePipe(const PipeSpec& spec) {

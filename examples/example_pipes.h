@@ -13,6 +13,18 @@
 
 namespace zelvanor::examples {
 
+// The partials a pipe sounds. kExample is the demo pipes' own mild flue
+// spectrum; the others are the pipe families the pitch measurement must
+// handle, each with an attack transient (a noise chiff and a decaying
+// inharmonic partial) and wind noise 50 dB below the tone.
+enum class Voicing {
+  kExample,
+  kFlue,     // partial n at 1/n^2
+  kString,   // partial n at 1/n
+  kStopped,  // odd partials at 1/n, even ones 26 dB weaker
+  kReed,     // the fundamental 20 dB below the second partial, the rest at 1/n
+};
+
 struct PipeSpec {
   int note = 36;             // MIDI note number: 36 is C two octaves below middle C
   int bits = 16;             // 16 or 24
@@ -23,6 +35,8 @@ struct PipeSpec {
   // Off: no `smpl` chunk, as in recordings of pipes that were never looped
   // (the cue points stay); such pipes can get a dummy loop (L=).
   bool sustain_loop = true;
+  Voicing voicing = Voicing::kExample;
+  double frequency = 0.0;  // the fundamental in Hz; 0: the note's at A4 = 440 Hz
 };
 
 // Where the markers of a synthesized pipe lie, in frames.
@@ -39,6 +53,9 @@ struct Pipe {
 };
 
 Pipe SynthesizePipe(const PipeSpec& spec);
+
+// The fundamental a pipe of `spec` is synthesized with.
+double PipeFrequency(const PipeSpec& spec);
 
 // "036-C.wav", "049-C#.wav": the number, a dash and the note name, the form
 // the temperament mode guesses notes from.

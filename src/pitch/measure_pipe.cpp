@@ -1,14 +1,76 @@
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "common/series_math.h"
+#include "pitch/harmonic_fit.h"
+#include "pitch/period_search.h"
+#include "pitch/pipe_frames.h"
 #include "pitch/pipe_pitch.h"
+#include "pitch/steady_part.h"
 
 namespace zelvanor::pitch {
+namespace {
+
+// The loop's pitch and the harmonic fit must agree this closely, or one of
+// them is wrong (a loop not holding whole periods, a fit caught by noise).
+constexpr double kMostDisagreementCents = 2.0;
+// Below this share of its power in harmonics a stretch is no steady tone.
+constexpr double kLeastHarmonicShare = 0.5;
+
+PitchMeasurement Unreliable(const char* problem, double hz) {
+  PitchMeasurement measurement;
+  measurement.hz = hz;
+  measurement.problem = problem;
+  return measurement;
+}
+
+// The sustain loop where it lies within the audio; a broken one is no loop
+// to trust.
+std::optional<LoopPoints> UsableLoop(const SourceAnalysis& analysis, std::uint32_t readable) {
+  if (!analysis.sustain_loop) return std::nullopt;
+  const LoopPoints& loop = *analysis.sustain_loop;
+  if (loop.end < loop.start || loop.end >= readable) return std::nullopt;
+  return loop;
+}
+
+}  // namespace
 
 PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
                                   const PitchHint& hint) {
-  (void)image;
-  (void)analysis;
-  (void)hint;
+  const std::uint32_t readable = ReadableFrames(image, analysis);
+  if (readable == 0) return Unreliable("no audio to measure", 0.0);
+  const std::optional<LoopPoints> loop = UsableLoop(analysis, readable);
+  const FrameRange range =
+      loop ? LoopStretch(*loop, analysis.sample_rate) : SteadiestStretch(image, analysis, readable);
+  if (range.count == 0) return Unreliable("too short to measure", 0.0);
+  const PipeFrames frames = ReadFrames(image, analysis, range.first, range.count);
+
+  const double coarse = SearchPeriod(frames, hint);
+  if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);
+  if (range.count < kShortestFitPeriods * frames.rate / coarse) return Unreliable("too short to measure", coarse);
+  const HarmonicFit fit = FitHarmonics(frames, coarse);
+  if (fit.hz <= 0.0) return Unreliable("too short to measure", coarse);
+  if (fit.harmonic_share < kLeastHarmonicShare) return Unreliable("no clear periodicity", fit.hz);
+
   PitchMeasurement measurement;
-  measurement.problem = "not measured yet";
+  measurement.reliable = true;
+  measurement.hz = fit.hz;
+  if (!loop) return measurement;
+
+  // The loop holds a whole number of periods: the one nearest the fit.
+  measurement.method = PitchMethod::kLoop;
+  const double length = static_cast<double>(loop->end - loop->start) + 1.0;
+  const double periods = std::floor(fit.hz * length / frames.rate + 0.5);
+  if (periods < 1.0) return Unreliable("loop shorter than one period", fit.hz);
+  measurement.hz = periods * frames.rate / length;
+  const double cents = series::CentsOfRatio(measurement.hz / fit.hz);
+  if (std::fabs(cents) > kMostDisagreementCents) {
+    char problem[80];
+    std::snprintf(problem, sizeof problem, "loop and harmonic fit differ by %.1f cents", std::fabs(cents));
+    measurement.reliable = false;
+    measurement.problem = problem;
+  }
   return measurement;
 }
 

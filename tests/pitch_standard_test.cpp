@@ -92,6 +92,23 @@ TEST(PitchStandard, Runs) {
       {{list, "note60_C.wav", "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S"},
        equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); nothing is written\n", 99,
        "ZELVANOR.INI note60_C.wav note67_C.wav out/"},
+      // Without a statement S measures; without S a statement is only reported.
+      {{list, "note0_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S", "V=2"},
+       equal + "Pitch of note0_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +
+           Tune("note0_A.wav", "0.997732") + "Stated pitch: none -> note 69 +0.00 cents\n"},
+      {{list, "note69+12_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "V=2"},
+       equal + "Pitch of note69+12_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +
+           Tune("note69+12_A.wav", "0.997732") + "Stated pitch: note 69 +12.00 cents -> note 69 +0.00 cents\n"},
+      // M: a line per pipe and the page, no audio; files that are no pipes are said so and left out.
+      {{list, "note69+12_A.wav", "b.wav:not RIFF", "long_E.wav", "a.wav", "out/"}, {"*.wav", "out", "Kellner", "A=415", "M"},
+       "Using temperament Kellner\n"
+       "a.wav A: target unknown, measured none, stated none -- check: not measured reliably (too short to measure)\n"
+       "b.wav is too short for a RIFF/WAVE file (8 bytes)\n"
+       "long_E.wav E: target 77.602 Hz, measured 82.405 Hz (+103.97 cents), stated 82.407 Hz (+104.01 cents)\n"
+       "note69+12_A.wav A: target 415.000 Hz, measured 441.000 Hz (+105.20 cents), stated 443.060 Hz (+113.27 cents)"
+       " -- check: measured and stated 8.07 cents apart\n"
+       "Pitch report in out" + kSep + "pitch-report.html\n", 0,
+       "ZELVANOR.INI a.wav b.wav long_E.wav note69+12_A.wav out/ out/pitch-report.html"},
   };
   for (const RunCase& c : cases) ExpectRun(c);
 }

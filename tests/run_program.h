@@ -207,21 +207,21 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const 
 // Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
 // release; "cut*.wav" has a cue point inside the stretch cut between loop and
 // release, fatal when the file is written; "hot*.wav" is a full-scale square
-// wave, on which every kernel that curves overshoots; "note<N>[+<C>]_*.wav" the
-// short tone (441 Hz) whose smpl states MIDI note N and C cents; any other "*.wav" a
-// short tone.
+// wave, on which every kernel that curves overshoots; "note<N>[+<C>]_*.wav" half a
+// second of the tone (441 Hz), its smpl stating MIDI note N and C cents (note0 none);
+// any other "*.wav" a short tone.
 inline Bytes SourceNamed(const std::string& name) {
   if (name.rfind("long", 0) == 0) {
     return examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 1.2}).bytes;
   }
-  const bool cut = name.rfind("cut", 0) == 0, hot = name.rfind("hot", 0) == 0;
-  std::vector<std::int32_t> values(cut ? 1200 : hot ? 4000 : 400);
+  const bool cut = name.rfind("cut", 0) == 0, hot = name.rfind("hot", 0) == 0, note = name.rfind("note", 0) == 0;
+  std::vector<std::int32_t> values(cut ? 1200 : hot ? 4000 : note ? 22050 : 400);
   for (std::size_t i = 0; i < values.size(); ++i) {
     values[i] = hot ? ((i / 7) % 2 ? 32767 : -32768) : static_cast<std::int32_t>(i % 100) * 300 - 15000;
   }
   WaveBuilder pipe;
   pipe.Fmt({}).Data(Pcm(values, 16));
-  if (name.rfind("note", 0) == 0) {
+  if (note) {
     const std::uint64_t cents = name.find('+') == std::string::npos ? 0 : std::stoul(name.substr(name.find('+') + 1));
     pipe.Smpl({}, {}, {0, 0, 22675, static_cast<std::uint32_t>(std::stoul(name.substr(4))),
                        static_cast<std::uint32_t>((cents * 4294967296ULL + 50) / 100), 0, 0});

@@ -115,3 +115,63 @@ TEST(PitchStandard, Runs) {
 
 }  // namespace
 }  // namespace zelvanor::testing
+
+#ifdef ZELVANOR_WITH_LIBXML2
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+namespace zelvanor::testing {
+namespace {
+
+// XPath over the page with its two namespaces as h: and svg:.
+std::string XPathString(xmlDoc* doc, const std::string& expression) {
+  xmlXPathContext* context = xmlXPathNewContext(doc);
+  xmlXPathRegisterNs(context, BAD_CAST "h", BAD_CAST "http://www.w3.org/1999/xhtml");
+  xmlXPathRegisterNs(context, BAD_CAST "svg", BAD_CAST "http://www.w3.org/2000/svg");
+  xmlXPathObject* result = xmlXPathEvalExpression(BAD_CAST("string(" + expression + ")").c_str(), context);
+  std::string text = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "?";
+  xmlXPathFreeObject(result);
+  xmlXPathFreeContext(context);
+  return text;
+}
+
+TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
+  const report::PitchReportRow rows[] = {
+      {.file = "in/036-C&<\"'>.wav", .note = "C", .target_hz = 65.4, .measured_hz = 65.6, .measured_cents = 5,
+       .stated_hz = 65.4, .stated_cents = 0},
+      {.file = "in/\xE9t\x01\xC3\xBC.wav", .note = "C#", .measured_hz = 69, .measured_cents = -7.5,
+       .flag = "not measured reliably (x)"},
+      {.file = "b.wav", .note = "D"},
+  };
+  const std::string page = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, rows);
+  xmlDoc* doc = xmlReadMemory(page.data(), static_cast<int>(page.size()), "report.html", nullptr, XML_PARSE_NONET);
+  ASSERT_NE(doc, nullptr) << page;
+  const std::pair<std::string, std::string> expected[] = {
+      {"count(//h:script | //@href | //@src | //@*[local-name()='href'])", "0"},  // self-contained
+      {"//h:h1", "Pitch report: in/*.wav"},
+      {"count(//svg:rect[contains(@class, 'measured')])", "2"},
+      {"count(//svg:circle[@class='stated'])", "1"},
+      {"count(//svg:text[@class='note'])", "3"},
+      {"//svg:text[@class='note'][2]", "C#"},
+      // 7.5 cents needs the 10-cent scale: 240 px for 20 cents, so 5 cents are 60 px, the band 120.
+      {"//svg:rect[@class='measured']/@height", "60.0"},
+      {"//svg:rect[@class='measured']/@y", "88.0"},
+      {"//svg:rect[@class='measured flagged']/@height", "90.0"},
+      {"//svg:rect[@class='band']/@height", "120.0"},
+      {"//svg:circle/@cy", "148.0"},
+      {"count(//h:tr)", "4"},
+      {"//h:tr[2]/h:td[2]", "in/036-C&<\"'>.wav"},
+      {"//h:tr[3]/h:td[2]", "in/\xC3\xA9t\xEF\xBF\xBD\xC3\xBC.wav"},  // Latin-1 é, a control character, UTF-8 ü
+      {"//h:tr[2]/h:td[6]", "+5.00"},
+      {"//h:tr[3]/@class", "flagged"},
+      {"//h:tr[3]/h:td[9]", "not measured reliably (x)"},
+      {"//h:tr[4]/h:td[4]", ""},
+  };
+  for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
+  xmlFreeDoc(doc);
+}
+
+}  // namespace
+}  // namespace zelvanor::testing
+#endif

@@ -9,8 +9,10 @@ namespace {
 
 // Geometry in pixels. A column per pipe keeps a set of hundreds of pipes
 // readable: the page scrolls sideways rather than squeezing the bars.
-constexpr double kLeft = 52, kRight = 16, kTop = 16, kPlotHeight = 240, kBottom = 40;
+constexpr double kLeft = 52, kRight = 16, kTop = 28, kPlotHeight = 240, kBottom = 40;
 constexpr double kColumn = 16, kBarWidth = 9, kMarkerRadius = 3.5;
+// Wide enough for the legend however few the pipes.
+constexpr double kLeastPlotWidth = 420;
 
 // The chart's half height in cents: the smallest of these that holds every
 // value, so a well tuned set is shown at a scale that shows its cents.
@@ -50,7 +52,7 @@ void AddGrid(std::string& svg, const Plot& plot, double scale, double right) {
                   cents == 0 ? "zero" : "grid", kLeft, plot.Y(cents), right, plot.Y(cents));
     svg += Format("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\">%+g</text>\n", kLeft - 6, plot.Y(cents) + 4, cents);
   }
-  svg += Format("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\">cents</text>\n", kLeft - 6, kTop - 4);
+  svg += Format("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\">cents</text>\n", kLeft - 6, kTop - 14);
 }
 
 void AddColumn(std::string& svg, const Plot& plot, std::size_t column, const PitchReportRow& row) {
@@ -78,7 +80,7 @@ void AddColumn(std::string& svg, const Plot& plot, std::size_t column, const Pit
 std::string PitchChart(std::span<const PitchReportRow> rows) {
   const double scale = ScaleFor(rows);
   const Plot plot(scale);
-  const double right = kLeft + static_cast<double>(std::max<std::size_t>(rows.size(), 1)) * kColumn;
+  const double right = kLeft + std::max(static_cast<double>(rows.size()) * kColumn, kLeastPlotWidth);
   const double width = right + kRight, height = kTop + kPlotHeight + kBottom;
   std::string svg = Format(
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n"

@@ -14,6 +14,8 @@ bool AnswerInformationWord(std::span<const std::string> words_after_program) {
   Print("%s", kUsageLine);
   PrintOptionHelp();
   Print("P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n");
+  Print("A=hz tunes every pipe from its own pitch to a pitch standard, M reports each pipe's pitch, S takes\n"
+        "the pitch a pipe states: see \"Tuning a detuned set\" in the README.\n");
   Print("Every option, the temperaments and the exit codes: man zelvanor, or the README.\n");
   return true;
 }

@@ -128,10 +128,12 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"a second smpl chunk moves by the same interval", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
            .Add(Stating(79, third, false)).Add(Stating(60, 0, false)).Build(), Stating(91, third), "", 0, quiet, 2.0},
       {"0/0 states no pitch and stays", PipeStating(0, 0), Stating(0, 0), "", 0, quiet, 2.0},
+      {"also beside a chunk that states one", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
+           .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), "", 0, quiet, 2.0},
       {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), "", 0,
        {.verbosity = 0, .update_stated_pitch = false}, 2.0},
-      {"above note 127 it stays, with a warning", PipeStating(127, 1u << 31), Stating(127, 1u << 31), "Warning: "
-       "in/pipe.wav: smpl can't state 13950.00 cents (outside MIDI notes 0 to 127); it keeps note 127 +50.00 cents\n",
+      {"above note 127 it stays, with a warning", PipeStating(116, 1u << 31), Stating(116, 1u << 31), "Warning: "
+       "in/pipe.wav: smpl can't state 12850.00 cents (outside MIDI notes 0 to 127); it keeps note 116 +50.00 cents\n",
        0, Verbose(1), 2.0},
       {"below note 0 as well", PipeStating(10, 0), Stating(10, 0), "smpl can't state -1786.31 cents", 0, Verbose(1),
        0.2},

@@ -132,9 +132,9 @@ TEST(WriteRetunedWave, EachChunkKind) {
            .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), "", 0, quiet, 2.0},
       {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), "", 0,
        {.verbosity = 0, .update_stated_pitch = false}, 2.0},
-      {"above note 127 it stays, with a warning", PipeStating(116, 1u << 31), Stating(116, 1u << 31), "Warning: "
-       "in/pipe.wav: smpl can't state 12850.00 cents (outside MIDI notes 0 to 127); it keeps note 116 +50.00 cents\n",
-       0, Verbose(1), 2.0},
+      {"a carry into note 128 stays, with a warning", PipeStating(127, 3), Stating(127, 3), "Warning: in/pipe.wav: "
+       "smpl can't state 12800.00 cents (outside MIDI notes 0 to 127); it keeps note 127 +0.00 cents\n", 0,
+       Verbose(1), CentsToFactor(100)},
       {"below note 0 as well", PipeStating(10, 0), Stating(10, 0), "smpl can't state -1786.31 cents", 0, Verbose(1),
        0.2},
       {"and quietly at V=0", PipeStating(10, 0), Stating(10, 0), "", 0, quiet, 0.2},

@@ -40,20 +40,23 @@ sudo=""
 # left as they are: deb822 stanzas (Debian 12's debian.sources) and
 # one-line entries alike.
 add_source_entries() {
-  local file
+  local file entries
   shopt -s nullglob
   local -a deb822=(/etc/apt/sources.list.d/*.sources) one_line=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list)
   shopt -u nullglob
-  for file in "${deb822[@]}"; do
-    [ "${file##*/}" != zelvanor-deb-src.sources ] || continue
+  entries=$(for file in "${deb822[@]}"; do
     awk 'BEGIN { RS = ""; ORS = "\n\n" }
          /(^|\n)Types:[^\n]*[ \t]deb([ \t\n]|$)/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$file"
-  done | $sudo tee /etc/apt/sources.list.d/zelvanor-deb-src.sources >/dev/null
-  for file in "${one_line[@]}"; do
-    [ -f "$file" ] && [ "${file##*/}" != zelvanor-deb-src.list ] || continue
-    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file"
-  done | $sudo tee /etc/apt/sources.list.d/zelvanor-deb-src.list >/dev/null
-  echo "libwavpack for Windows: added deb-src entries in /etc/apt/sources.list.d/zelvanor-deb-src.*"
+  done)
+  if [ -n "$entries" ]; then
+    $sudo tee /etc/apt/sources.list.d/zelvanor-deb-src.sources <<<"$entries" >/dev/null
+    echo "libwavpack for Windows: deb-src entries added in /etc/apt/sources.list.d/zelvanor-deb-src.sources"
+  fi
+  entries=$(for file in "${one_line[@]}"; do [ ! -f "$file" ] || sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file"; done)
+  if [ -n "$entries" ]; then
+    $sudo tee /etc/apt/sources.list.d/zelvanor-deb-src.list <<<"$entries" >/dev/null
+    echo "libwavpack for Windows: deb-src entries added in /etc/apt/sources.list.d/zelvanor-deb-src.list"
+  fi
 }
 
 # The download is kept: a failed build starts again from the sources.
@@ -65,7 +68,9 @@ if ! ls "$download"/wavpack_*.dsc >/dev/null 2>&1; then
   # apt-get source fails and they are fetched again.
   if ! (cd "$download" && apt-get source --download-only -qq wavpack 2>/dev/null); then
     $sudo apt-get update -qq
-    (cd "$download" && apt-get source --download-only -qq wavpack)
+    # (As root into a folder the _apt user cannot enter, apt warns that it
+    # downloads unsandboxed: as intended here.)
+    (cd "$download" && apt-get source --download-only -qq wavpack) 2> >(grep -v 'performed unsandboxed' >&2)
   fi
 fi
 dsc=$(ls "$download"/wavpack_*.dsc | head -n 1)

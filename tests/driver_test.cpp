@@ -29,6 +29,8 @@ const std::string kHelp =
     "    U                 do NOT remove the unused sample part between loop and release\n"
     "    X                 do NOT copy unknown chunks\n";
 const std::string kSeeMore = "P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n"
+                             "A=hz tunes every pipe from its own pitch to a pitch standard, M reports each pipe's pitch, "
+                             "S takes\nthe pitch a pipe states: see \"Tuning a detuned set\" in the README.\n"
                              "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 std::string Range(const std::string& shown) {

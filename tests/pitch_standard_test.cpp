@@ -81,9 +81,10 @@ TEST(PitchStandard, Runs) {
       {{list}, {"*.wav", "out", "1.01", "A=415"}, "A= needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not 1.01\n", 99},
       {{list}, {"*.wav", "out", "+5", "M"}, "M needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not +5\n", 99},
       // S: the stated pitch to the target, in the octave the pipe sounds in; O= moves the note.
-      {{list, "note69_A.wav", "note60+12_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=415", "S"},
-       equal + Tune("note60+12_C.wav", "0.936667") + Tune("note69_A.wav", "0.943182"), 0,
-       "ZELVANOR.INI note60+12_C.wav note69_A.wav out/ out/note60+12_C.wav out/note69_A.wav"},
+      {{list, "note69_A.wav", "note60+12_C.wav", "note2_D.wav:not RIFF", "out/"}, {"*.wav", "out", "Equal", "A=415", "S"},
+       equal + "note2_D.wav is too short for a RIFF/WAVE file (8 bytes)\n" + Tune("note60+12_C.wav", "0.936667") +
+           Tune("note69_A.wav", "0.943182"),
+       0, "ZELVANOR.INI note2_D.wav note60+12_C.wav note69_A.wav out/ out/note60+12_C.wav out/note69_A.wav"},
       {{list, "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "V=2", "A=440", "S", "O=7"},
        "Pitch standard A4 = 440.000000 Hz\nPipe_offset set to 7\nUsing temperament Equal key_offset=7\n"
        "Pitch of note67_C.wav: note G, 391.995 Hz stated, target 391.995 Hz, correction +0.00 cents\n" +

@@ -44,7 +44,7 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   const FrameRange range =
       loop ? LoopStretch(*loop, analysis.sample_rate) : SteadiestStretch(image, analysis, readable);
   if (range.count == 0) return Unreliable("too short to measure", 0.0);
-  const PipeFrames frames = ReadFrames(image, analysis, range.first, range.count);
+  const PipeFrames frames(image, analysis, range.first, range.count);
 
   const double coarse = SearchPeriod(frames, hint);
   if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);

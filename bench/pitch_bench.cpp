@@ -17,7 +17,7 @@
 // error in cents ("-" where the pipe was not measured reliably). The hint is
 // what a run gives: the nearest tempered note's pitch class and pitch.
 //
-// Real pipes: each file's measured pitch against the pitch its smpl chunk
+// Real pipes (WAVE or WavPack): each file's measured pitch against the pitch its smpl chunk
 // states, with the note of the file name's leading number as the hint; the
 // distribution of the differences at the end.
 //
@@ -28,8 +28,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +39,7 @@
 #include "output/write_retuned_wave.h"
 #include "pitch/pipe_pitch.h"
 #include "wave/chunk_analysis.h"
+#include "wave/source_file.h"
 
 namespace zelvanor {
 namespace {
@@ -160,8 +159,10 @@ int RealPipes(int count, char** paths) {
   std::vector<double> differences;
   int measured_pipes = 0;
   for (int i = 0; i < count; ++i) {
-    std::ifstream file(paths[i], std::ios::binary);
-    const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(file), {}};
+    SourceBuffers buffers;
+    const std::optional<LoadedSource> source = LoadSource(paths[i], buffers);
+    if (!source) continue;
+    const std::vector<std::uint8_t> image(source->wave.begin(), source->wave.end());
     const std::string name = std::string(paths[i]).substr(std::string(paths[i]).find_last_of('/') + 1);
     const int note = std::atoi(name.c_str());
     const std::optional<Measured> measured = Measure(image, note > 0 ? HintForNote(note) : pitch::PitchHint{}, timing);

@@ -23,9 +23,9 @@ constexpr double kHighestPartial = 0.47;
 // neighbouring harmonics) but at least this many frames.
 constexpr std::uint32_t kShortestStretch = 32;
 constexpr double kStretchPeriods = 3.0;
-// The first pass follows the two lowest harmonics through this many
-// periods, stretch after overlapping stretch: their phase steps stay
-// unambiguous however rough the coarse pitch (within 10 %).
+// The first pass follows the harmonics through this many periods, stretch
+// after overlapping stretch: with steps of a period and a half, the sixth
+// harmonic's phase step stays unambiguous for a coarse pitch within 5 %.
 constexpr double kFirstPassPeriods = 16.0;
 // The later passes place this many stretches over the whole range, at most
 // this many periods apart: a pitch within 0.5 cent after the first pass
@@ -198,7 +198,7 @@ HarmonicFit Refine(const PipeFrames& frames, double hz, int most, bool spread) {
 }  // namespace
 
 HarmonicFit FitHarmonics(const PipeFrames& frames, double coarse_hz) {
-  const HarmonicFit first = Refine(frames, coarse_hz, 2, false);
+  const HarmonicFit first = Refine(frames, coarse_hz, kMostHarmonics, false);
   if (first.hz <= 0.0) return first;
   return Refine(frames, first.hz, kMostHarmonics, true);
 }

@@ -3,6 +3,7 @@
 // to a retune.
 //
 //   build/release/bench/zelvanor_pitch_bench            the synthetic table
+//   build/release/bench/zelvanor_pitch_bench --no-hint  the same, measured without a hint
 //   build/release/bench/zelvanor_pitch_bench FILE...    real pipes that state their pitch
 //
 // Synthetic pipes come from the example generator: the four families (flue
@@ -91,7 +92,7 @@ void PrintTiming(const Timing& timing, int pipes) {
               1000.0 * timing.measure / pipes, 1000.0 * timing.retune / pipes, timing.measure / timing.retune);
 }
 
-int SyntheticTable() {
+int SyntheticTable(bool hinted) {
   using examples::Voicing;
   const struct {
     Voicing voicing;
@@ -126,7 +127,8 @@ int SyntheticTable() {
           const examples::Pipe pipe = examples::SynthesizePipe(spec);
           const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
           const double truth = looped ? std::floor(frequency * length / rate + 0.5) * rate / length : frequency;
-          const std::optional<Measured> measured = Measure(pipe.bytes, HintForNote(spec.note), timing);
+          const std::optional<Measured> measured =
+              Measure(pipe.bytes, hinted ? HintForNote(spec.note) : pitch::PitchHint{}, timing);
           ++pipes;
           if (!measured || !measured->pitch.reliable) {
             ++unreliable;
@@ -198,5 +200,6 @@ int RealPipes(int count, char** paths) {
 }  // namespace zelvanor
 
 int main(int argc, char** argv) {
-  return argc > 1 ? zelvanor::RealPipes(argc - 1, argv + 1) : zelvanor::SyntheticTable();
+  if (argc == 2 && std::string(argv[1]) == "--no-hint") return zelvanor::SyntheticTable(false);
+  return argc > 1 ? zelvanor::RealPipes(argc - 1, argv + 1) : zelvanor::SyntheticTable(true);
 }

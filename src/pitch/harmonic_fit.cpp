@@ -26,7 +26,7 @@ constexpr double kStretchPeriods = 3.0;
 // The first pass follows the harmonics through this many periods, stretch
 // after overlapping stretch: with steps of a period and a half, the sixth
 // harmonic's phase step stays unambiguous for a coarse pitch within 5 %.
-constexpr double kFirstPassPeriods = 16.0;
+constexpr double kFirstPassPeriods = 12.0;
 // The later passes place this many stretches over the whole range, at most
 // this many periods apart: a pitch within 0.5 cent after the first pass
 // keeps the sixth harmonic's phase step below a quarter turn.

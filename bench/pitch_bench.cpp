@@ -5,6 +5,7 @@
 //   build/release/bench/zelvanor_pitch_bench            the synthetic table
 //   build/release/bench/zelvanor_pitch_bench --no-hint  the same, measured without a hint
 //   build/release/bench/zelvanor_pitch_bench FILE...    real pipes that state their pitch
+//   build/release/bench/zelvanor_pitch_bench --no-loop FILE...  the same, their loops ignored
 //
 // Synthetic pipes come from the example generator: the four families (flue
 // 1/n^2, string 1/n, stopped with weak even partials, reed with the
@@ -63,11 +64,12 @@ struct Measured {
 };
 
 std::optional<Measured> Measure(const std::vector<std::uint8_t>& image, const pitch::PitchHint& hint,
-                                Timing& timing) {
+                                Timing& timing, bool ignore_loop = false) {
   Settings settings;
   settings.verbosity = 0;
-  const std::optional<SourceAnalysis> analysis = AnalyseSource("pipe.wav", image, settings);
+  std::optional<SourceAnalysis> analysis = AnalyseSource("pipe.wav", image, settings);
   if (!analysis) return std::nullopt;
+  if (ignore_loop) analysis->sustain_loop.reset();
   // The fastest of three runs of each: the machine may be shared.
   Measured measured{pitch::PitchMeasurement{}, *analysis};
   double measure = 1e9, retune = 1e9;
@@ -156,7 +158,7 @@ double StatedHz(const StatedPitch& stated) {
   return 440.0 * std::exp2((stated.unity_note - 69.0 + stated.pitch_fraction / 4294967296.0) / 12.0);
 }
 
-int RealPipes(int count, char** paths) {
+int RealPipes(int count, char** paths, bool ignore_loops) {
   Timing timing;
   std::vector<double> differences;
   int measured_pipes = 0;
@@ -167,7 +169,8 @@ int RealPipes(int count, char** paths) {
     const std::vector<std::uint8_t> image(source->wave.begin(), source->wave.end());
     const std::string name = std::string(paths[i]).substr(std::string(paths[i]).find_last_of('/') + 1);
     const int note = std::atoi(name.c_str());
-    const std::optional<Measured> measured = Measure(image, note > 0 ? HintForNote(note) : pitch::PitchHint{}, timing);
+    const std::optional<Measured> measured =
+        Measure(image, note > 0 ? HintForNote(note) : pitch::PitchHint{}, timing, ignore_loops);
     if (!measured) continue;
     ++measured_pipes;
     const double stated = StatedHz(measured->analysis.stated_pitch);
@@ -200,6 +203,8 @@ int RealPipes(int count, char** paths) {
 }  // namespace zelvanor
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--no-hint") return zelvanor::SyntheticTable(false);
-  return argc > 1 ? zelvanor::RealPipes(argc - 1, argv + 1) : zelvanor::SyntheticTable(true);
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--no-hint") return zelvanor::SyntheticTable(false);
+  if (first == "--no-loop") return zelvanor::RealPipes(argc - 2, argv + 2, true);
+  return argc > 1 ? zelvanor::RealPipes(argc - 1, argv + 1, false) : zelvanor::SyntheticTable(true);
 }

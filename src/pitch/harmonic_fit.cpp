@@ -23,10 +23,13 @@ constexpr double kHighestPartial = 0.47;
 // neighbouring harmonics) but at least this many frames.
 constexpr std::uint32_t kShortestStretch = 32;
 constexpr double kStretchPeriods = 3.0;
-// The first pass follows the harmonics through this many periods, stretch
-// after overlapping stretch: with steps of a period and a half, the sixth
-// harmonic's phase step stays unambiguous for a coarse pitch within 5 %.
-constexpr double kFirstPassPeriods = 12.0;
+// The first pass follows the three lowest harmonics (a reed's weak
+// fundamental and a stopped pipe's weak second partial leave one strong)
+// through this many periods, stretch after overlapping stretch: with steps
+// of a period and a half, the third harmonic's phase step stays
+// unambiguous for a coarse pitch within 10 %.
+constexpr double kFirstPassPeriods = 9.0;
+constexpr int kFirstPassHarmonics = 3;
 // The later passes place this many stretches over the whole range, at most
 // this many periods apart: a pitch within 0.5 cent after the first pass
 // keeps the sixth harmonic's phase step below a quarter turn.
@@ -198,7 +201,7 @@ HarmonicFit Refine(const PipeFrames& frames, double hz, int most, bool spread) {
 }  // namespace
 
 HarmonicFit FitHarmonics(const PipeFrames& frames, double coarse_hz) {
-  const HarmonicFit first = Refine(frames, coarse_hz, kMostHarmonics, false);
+  const HarmonicFit first = Refine(frames, coarse_hz, kFirstPassHarmonics, false);
   if (first.hz <= 0.0) return first;
   return Refine(frames, first.hz, kMostHarmonics, true);
 }

@@ -15,6 +15,9 @@ namespace {
 // The loop's pitch and the harmonic fit must agree this closely, or one of
 // them is wrong (a loop not holding whole periods, a fit caught by noise).
 constexpr double kMostDisagreementCents = 2.0;
+// Less than a twentieth of a second tells no pitch an organ builder would
+// trust.
+constexpr std::uint32_t kShortestStretchParts = 20;
 // Below this share of its power in harmonics a stretch is no steady tone.
 constexpr double kLeastHarmonicShare = 0.5;
 
@@ -43,8 +46,8 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   const std::optional<LoopPoints> loop = UsableLoop(analysis, readable);
   const FrameRange range =
       loop ? LoopStretch(*loop, analysis.sample_rate) : SteadiestStretch(image, analysis, readable);
-  if (range.count == 0) return Unreliable("too short to measure", 0.0);
-  const PipeFrames frames = ReadFrames(image, analysis, range.first, range.count);
+  if (range.count < analysis.sample_rate / kShortestStretchParts) return Unreliable("too short to measure", 0.0);
+  const PipeFrames frames(image, analysis, range.first, range.count);
 
   const double coarse = SearchPeriod(frames, hint);
   if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);

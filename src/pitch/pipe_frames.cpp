@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "wave/sample_access.h"
-
 namespace zelvanor::pitch {
 
 std::uint32_t ReadableFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis) {
@@ -16,22 +14,16 @@ std::uint32_t ReadableFrames(std::span<const std::uint8_t> image, const SourceAn
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(held, static_cast<std::uint64_t>(analysis.frame_count)));
 }
 
-PipeFrames ReadFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t first,
-                      std::uint32_t count) {
-  const FrameLayout& layout = analysis.layout;
-  PipeFrames frames;
-  frames.channels = layout.channels;
-  frames.rate = static_cast<double>(analysis.sample_rate);
-  frames.first = first;
-  frames.count = count;
-  const double full_scale = layout.bytes_per_sample == 3 ? 8388608.0 : 32768.0;
-  const std::size_t values = std::size_t{count} * static_cast<std::size_t>(layout.channels);
-  const std::uint8_t* at = Slice(image, *analysis.data).data() + std::size_t{first} * layout.bytes_per_frame;
-  frames.values.resize(values);
-  for (std::size_t i = 0; i < values; ++i, at += layout.bytes_per_sample) {
-    frames.values[i] = ReadSampleValue(at, layout.bytes_per_sample) / full_scale;
-  }
-  return frames;
+PipeFrames::PipeFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t first_frame,
+                       std::uint32_t frame_count)
+    : channels(analysis.layout.channels),
+      rate(static_cast<double>(analysis.sample_rate)),
+      first(first_frame),
+      count(frame_count),
+      bytes_per_frame_(static_cast<std::size_t>(analysis.layout.bytes_per_frame)),
+      width_(analysis.layout.bytes_per_sample),
+      scale_(analysis.layout.bytes_per_sample == 3 ? 1.0 / 8388608.0 : 1.0 / 32768.0) {
+  start_ = Slice(image, *analysis.data).data() + std::size_t{first_frame} * bytes_per_frame_;
 }
 
 }  // namespace zelvanor::pitch

@@ -1,33 +1,42 @@
-// The stretch of a pipe's audio a measurement looks at, read once as
-// doubles: only the frames asked for, never the whole data chunk.
+// The stretch of a pipe's audio a measurement looks at: a view of the data
+// chunk's bytes that turns only the frames asked for into numbers, so a
+// measurement reads the few stretches it needs and not the whole pipe.
 #pragma once
 
 #include <cstdint>
 #include <span>
-#include <vector>
 
+#include "wave/sample_access.h"
 #include "wave/source_analysis.h"
 
 namespace zelvanor::pitch {
 
-struct PipeFrames {
+class PipeFrames {
+ public:
+  // Frames first .. first + count - 1, which lie within ReadableFrames.
+  PipeFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t first,
+             std::uint32_t count);
+
   int channels = 0;
   double rate = 0.0;
   std::uint32_t first = 0;  // the frame of the file the stretch begins with
   std::uint32_t count = 0;
-  std::vector<double> values;  // interleaved, in units of full scale
 
+  // Frame `frame` of the stretch, in units of full scale.
   double at(std::uint32_t frame, int channel) const {
-    return values[std::size_t{frame} * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
+    const std::uint8_t* sample = start_ + std::size_t{frame} * bytes_per_frame_ + channel * width_;
+    return ReadSampleValue(sample, width_) * scale_;
   }
+
+ private:
+  const std::uint8_t* start_ = nullptr;
+  std::size_t bytes_per_frame_ = 0;
+  int width_ = 0;
+  double scale_ = 0.0;
 };
 
 // The frames the data chunk really holds (frame_count, but never past the
 // bytes the image has); 0 when the analysis found no audio it can read.
 std::uint32_t ReadableFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis);
-
-// Frames first .. first + count - 1, which lie within ReadableFrames.
-PipeFrames ReadFrames(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t first,
-                      std::uint32_t count);
 
 }  // namespace zelvanor::pitch

@@ -4,13 +4,25 @@
 // octave can never depend on the machine.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace zelvanor::pitch {
 
-// Transforms re + i im in place (their common size a power of 2): the
-// forward transform sums x[n] e^(-2 pi i k n / N); the inverse uses e^(+...)
-// and leaves the scaling by 1/N to the caller.
-void Transform(std::vector<double>& re, std::vector<double>& im, bool inverse);
+class FourierTransform {
+ public:
+  explicit FourierTransform(std::size_t size);  // a power of 2, at least 4
+
+  std::size_t size() const { return size_; }
+
+  // Transforms re + i im (each of size()) in place: the forward transform
+  // sums x[n] e^(-2 pi i k n / N); the inverse uses e^(+...) and leaves the
+  // scaling by 1/N to the caller.
+  void Transform(std::vector<double>& re, std::vector<double>& im, bool inverse) const;
+
+ private:
+  std::size_t size_;
+  std::vector<double> cosine_, sine_;  // of 2 pi k / N for k < N/2
+};
 
 }  // namespace zelvanor::pitch

@@ -75,7 +75,7 @@ TEST(PitchStandard, Runs) {
   const RunCase cases[] = {
       // A= is a decimal from 300 to 600 and wants a temperament.
       {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
-      {{}, {"*.wav", "out", "Equal", "A=0x200"}, "Pitch standard of 0.000000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
+      {{}, {"*.wav", "out", "Equal", "A=600.01"}, "Pitch standard of 600.010000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
       {{list}, {"*.wav", "out", "Equal", "A=600", "V=2", "T=Kellner"},
        "Temperament of original samples Kellner\n" + equal + "T= has no effect with A=: each pipe's own pitch is used instead\n" + no_match, 99},
       {{list}, {"*.wav", "out", "1.01", "A=415"}, "A= needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not 1.01\n", 99},
@@ -93,6 +93,9 @@ TEST(PitchStandard, Runs) {
       {{list, "note60_C.wav", "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S"},
        equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); nothing is written\n", 99,
        "ZELVANOR.INI note60_C.wav note67_C.wav out/"},
+      {{list, "note69_A.wav", "note69loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
+       equal + "note69loop_A.wav: pitch not measured reliably (loop and harmonic fit differ by 28.2 cents); nothing is written\n", 99,
+       "ZELVANOR.INI note69_A.wav note69loop_A.wav out/"},
       // Without a statement S measures; without S a statement is only reported.
       {{list, "note0_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S", "V=2"},
        equal + "Pitch of note0_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +
@@ -112,6 +115,17 @@ TEST(PitchStandard, Runs) {
        "ZELVANOR.INI a.wav b.wav long_E.wav note69+12_A.wav out/ out/pitch-report.html"},
   };
   for (const RunCase& c : cases) ExpectRun(c);
+}
+
+TEST(PitchStandard, OutputsStateAndSoundTheirTarget) {
+  ScratchDirectory dir;
+  fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", dir.path() / "ZELVANOR.INI");
+  WriteFile(dir.path() / "note0_A.wav", SourceNamed("note0_A.wav"));  // states no pitch
+  fs::create_directory(dir.path() / "out");
+  EXPECT_EQ(RunInProcess({"*.wav", "out", "Equal", "A=415", "V=0"}, dir.path()).exit_code, 0);
+  EXPECT_EQ(RunInProcess({"out/*.wav", "out", "Equal", "A=415", "M", "V=1"}, dir.path()).output,
+            "Using temperament Equal\nout/note0_A.wav A: target 415.000 Hz, measured 415.000 Hz (+0.00 cents), stated 415.000 Hz (+0.00 cents)\n"
+            "Pitch report in out" + kSep + "pitch-report.html\n");
 }
 
 }  // namespace

@@ -207,7 +207,7 @@ inline ZelvanorRun RunZelvanor(const std::vector<std::string>& arguments, const 
 // Sources by name: "long*.wav" is 1.2 s of 24-bit stereo with loop and
 // release; "cut*.wav" has a cue point inside the stretch cut between loop and
 // release, fatal when the file is written; "hot*.wav" is a full-scale square
-// wave, on which every kernel that curves overshoots; "note<N>[+<C>]_*.wav" half a
+// wave, on which every kernel that curves overshoots; "note<N>[+<C>]*.wav" half a
 // second of the tone (441 Hz), its smpl stating MIDI note N and C cents (note0 none);
 // any other "*.wav" a short tone.
 inline Bytes SourceNamed(const std::string& name) {
@@ -223,7 +223,9 @@ inline Bytes SourceNamed(const std::string& name) {
   pipe.Fmt({}).Data(Pcm(values, 16));
   if (note) {
     const std::uint64_t cents = name.find('+') == std::string::npos ? 0 : std::stoul(name.substr(name.find('+') + 1));
-    pipe.Smpl({}, {}, {0, 0, 22675, static_cast<std::uint32_t>(std::stoul(name.substr(4))),
+    // "loop" in the name: a loop of 30.5 periods, at odds with the tone's pitch.
+    pipe.Smpl(name.find("loop") == std::string::npos ? std::vector<Loop>{} : std::vector<Loop>{{.start = 1000, .end = 4049}},
+              {}, {0, 0, 22675, static_cast<std::uint32_t>(std::stoul(name.substr(4))),
                        static_cast<std::uint32_t>((cents * 4294967296ULL + 50) / 100), 0, 0});
   }
   if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});

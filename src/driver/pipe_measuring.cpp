@@ -29,7 +29,8 @@ std::optional<double> StatedHz(const StatedPitch& stated) {
 double RoughPitch(const PipePitch& pipe, const Settings& settings) {
   if (pipe.stated_hz) return *pipe.stated_hz;
   const std::optional<int> key = GuessMidiNote(pipe.source_path);
-  return key ? PitchOfMidiCents(100.0 * (static_cast<double>(*key) + settings.key_offset)) : 0.0;
+  const double moved = key ? static_cast<double>(*key) + settings.key_offset : -1.0;
+  return moved >= 0 && moved <= kHighestUnityNote ? PitchOfMidiCents(100.0 * moved) : 0.0;
 }
 
 void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers& buffers, PipePitch& pipe) {

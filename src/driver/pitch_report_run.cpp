@@ -29,6 +29,7 @@ report::PitchReportRow ReportRow(const RunConfig& config, const PipePitch& pipe)
   // The octave is the one the pipe sounds in, as A= would choose it.
   const std::optional<double> sounding = row.measured_hz ? row.measured_hz : row.stated_hz;
   if (sounding) row.target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, *sounding);
+  if (row.target_hz && std::isnan(*row.target_hz)) row.target_hz.reset();  // the temperament gives the note no pitch
   if (row.target_hz && row.measured_hz) row.measured_cents = series::CentsOfRatio(*row.measured_hz / *row.target_hz);
   if (row.target_hz && row.stated_hz) row.stated_cents = series::CentsOfRatio(*row.stated_hz / *row.target_hz);
 

@@ -31,6 +31,7 @@ PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
   const double pitch = stated ? *pipe.stated_hz : pipe.measured->hz;
   if (!(pitch > 0) || !std::isfinite(pitch)) StopBeforeWriting(pipe, "no pitch found");
   const double target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, pitch);
+  if (std::isnan(target_hz)) StopBeforeWriting(pipe, "the temperament gives its note no pitch");
   tuning.target_pitch = MidiCentsOfPitch(target_hz);
   tuning.factor = target_hz / pitch;
   const double cents = series::CentsOfRatio(tuning.factor);

@@ -1,6 +1,7 @@
 #include "tuning/pitch_standard.h"
 
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 #include "common/ascii.h"
@@ -16,6 +17,9 @@ constexpr double kMidiA4Cents = 6900.0;
 constexpr double kMidiA4Hz = 440.0;
 // Key numbers beyond this are not MIDI notes (and would not fit an int).
 constexpr int kHighestMidiNote = 127;
+// A temperament list may hold any number; a note this far from A (a
+// hundred octaves) has no pitch, and the series would leave their range.
+constexpr double kFarthestCentsFromA = 120000.0;
 
 }  // namespace
 
@@ -24,6 +28,7 @@ double TargetPitch(int note, const Temperament& temperament, double a4_hz, doubl
   // The shift moves A with every other note, so it counts once, as it does
   // between two temperaments.
   const double cents_from_a = temperament.cents[n] - temperament.cents[kNoteA] + temperament.offset;
+  if (!(std::fabs(cents_from_a) < kFarthestCentsFromA)) return std::numeric_limits<double>::quiet_NaN();
   const double in_octave_four = a4_hz * series::RatioOfCents(cents_from_a);
   // Whole octaves (ldexp, exact) to the one nearest the pipe.
   const double octaves = std::nearbyint(series::CentsOfRatio(pitch_hz / in_octave_four) / 1200.0);

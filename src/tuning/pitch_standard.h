@@ -22,7 +22,8 @@ inline constexpr double kLargestCorrectionCents = 300.0;
 
 // The pitch of `note` (0 = C .. 11 = B) in `temperament`, its shift
 // included, with its A (note 9) at `a4_hz` shifted likewise, moved by whole
-// octaves to the octave nearest `pitch_hz` (> 0).
+// octaves to the octave nearest `pitch_hz` (> 0, at most 1 MHz). NaN when
+// the temperament puts the note a hundred octaves or more from A.
 double TargetPitch(int note, const Temperament& temperament, double a4_hz, double pitch_hz);
 
 // Pitches on the MIDI note scale in cents (100 per note, 6900 = A4 =

@@ -53,9 +53,8 @@ void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers&
   pipe.measured = pitch::MeasurePipePitch(source->wave, *analysis, hint);
 }
 
-// One lane's buffers and what its current file left for the completing thread.
-struct MeasuringLane {
-  SourceBuffers buffers;
+// What a measured file leaves for the completing thread.
+struct MeasuredFile {
   PipePitch pipe;
   std::exception_ptr failure;
 };
@@ -64,25 +63,26 @@ struct MeasuringLane {
 
 void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
                   const std::function<void(const PipePitch&)>& each) {
-  std::vector<MeasuringLane> crew(lanes);
-  const auto work = [&](std::size_t item, std::size_t lane_index) {
-    MeasuringLane& lane = crew[lane_index];
-    lane.pipe = PipePitch{};
-    lane.failure = nullptr;
-    const MessageCapture capture(lane.pipe.messages);
+  // Each lane loads into its own buffers; each file in flight has its record.
+  std::vector<SourceBuffers> buffers(lanes);
+  std::vector<MeasuredFile> records(lanes);
+  const auto work = [&](std::size_t item, std::size_t lane) {
+    MeasuredFile& record = records[lane];
+    record = MeasuredFile{};
+    const MessageCapture capture(record.pipe.messages);
     try {
-      MeasureOne(config, names[item], lane.buffers, lane.pipe);
+      MeasureOne(config, names[item], buffers[lane], record.pipe);
     } catch (...) {
-      lane.failure = std::current_exception();
+      record.failure = std::current_exception();
     }
   };
-  const auto complete = [&](std::size_t /*item*/, std::size_t lane_index) {
-    MeasuringLane& lane = crew[lane_index];
-    if (lane.failure) {
-      PrintCaptured(lane.pipe.messages);
-      std::rethrow_exception(lane.failure);
+  const auto complete = [&](std::size_t /*item*/, std::size_t lane) {
+    const MeasuredFile& record = records[lane];
+    if (record.failure) {
+      PrintCaptured(record.pipe.messages);
+      std::rethrow_exception(record.failure);
     }
-    each(lane.pipe);
+    each(record.pipe);
   };
   RunOrdered(names.size(), lanes, work, complete);
 }

@@ -14,14 +14,14 @@ namespace zelvanor::report {
 // One pipe, in file order. Cents are from the target; a missing value is
 // left empty in the table and out of the chart.
 struct PitchReportRow {
-  std::string file;
-  std::string note;                   // "C#"
-  std::optional<double> target_hz;    // none when no pitch was found to place the octave
-  std::optional<double> measured_hz;  // the best guess also when not reliable
-  std::optional<double> measured_cents;
-  std::optional<double> stated_hz;    // from the smpl chunk, where it states one
-  std::optional<double> stated_cents;
-  std::string flag;                   // why the pipe needs a look; empty when none
+  std::string file{};
+  std::string note{};                   // "C#"
+  std::optional<double> target_hz{};    // none when no pitch was found to place the octave
+  std::optional<double> measured_hz{};  // the best guess also when not reliable
+  std::optional<double> measured_cents{};
+  std::optional<double> stated_hz{};    // from the smpl chunk, where it states one
+  std::optional<double> stated_cents{};
+  std::string flag{};                   // why the pipe needs a look; empty when none
 };
 
 struct PitchReportHeading {

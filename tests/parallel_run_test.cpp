@@ -82,12 +82,12 @@ const Batch kBatches[] = {
      }},
     // A long pipe first: the lanes behind it finish short ones, which wait
     // for their turn until every record is taken, then wait themselves.
-    {"LongFileFirst", {"in/*.wav", "in", "-100", "V=5"}, 0, "035-B.wav tuning by factor 0.943874",
+    {"LongFileFirst", {"in/*.wav", "out", "-100", "V=5"}, 0, "035-B.wav tuning by factor 0.943874",
      [](const fs::path& root) {
        fs::create_directories(root / "in");
        fs::create_directories(root / "out");
        for (int i = 0; i < 20; ++i) {
-         const examples::PipeSpec spec{.note = 35 + i, .channels = 1, .seconds = i == 0 ? 3.0 : 0.15};
+         const examples::PipeSpec spec{.note = 35 + i, .channels = i == 0 ? 2 : 1, .seconds = i == 0 ? 8.0 : 0.15};
          WriteFile(root / "in" / examples::PipeFileName(35 + i), examples::SynthesizePipe(spec).bytes);
        }
      }},

@@ -12,6 +12,18 @@
 
 namespace zelvanor::platform {
 
+namespace {
+
+int OpenForReading(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
 std::optional<std::uint64_t> FileSize(const std::string& path) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
@@ -27,10 +39,7 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
   Close();
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenForReading(path);
   if (fd < 0) return false;
   handle_ = fd;
   return true;
@@ -71,10 +80,7 @@ void IgnoreLeaseBreakNotices() {
 bool MappedFile::Map(const std::string& path) {
   Release();
   IgnoreLeaseBreakNotices();
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenForReading(path);
   if (fd < 0) return false;
   handle_ = fd;
   // The lease first, the size after it: from then on the file cannot shrink.

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/console.h"
+#include "driver/command_line.h"
 #include "driver/ordered_batch.h"
 #include "driver/source_paths.h"
 #include "tuning/note_name_guess.h"
@@ -65,9 +66,9 @@ void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names
                   const std::function<void(const PipePitch&)>& each) {
   // Each lane loads into its own buffers; each file in flight has its record.
   std::vector<SourceBuffers> buffers(lanes);
-  std::vector<MeasuredFile> records(lanes);
+  std::vector<MeasuredFile> records(lanes * std::size_t{kFilesInFlightPerLane});
   const auto work = [&](std::size_t item, std::size_t lane) {
-    MeasuredFile& record = records[lane];
+    MeasuredFile& record = records[item % records.size()];
     record = MeasuredFile{};
     const MessageCapture capture(record.pipe.messages);
     try {
@@ -76,15 +77,15 @@ void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names
       record.failure = std::current_exception();
     }
   };
-  const auto complete = [&](std::size_t /*item*/, std::size_t lane) {
-    const MeasuredFile& record = records[lane];
+  const auto complete = [&](std::size_t item) {
+    const MeasuredFile& record = records[item % records.size()];
     if (record.failure) {
       PrintCaptured(record.pipe.messages);
       std::rethrow_exception(record.failure);
     }
     each(record.pipe);
   };
-  RunOrdered(names.size(), lanes, work, complete);
+  RunOrdered(names.size(), lanes, records.size(), work, complete);
 }
 
 }  // namespace zelvanor

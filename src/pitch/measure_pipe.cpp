@@ -15,6 +15,9 @@ namespace {
 // The loop's pitch and the harmonic fit must agree this closely, or one of
 // them is wrong (a loop not holding whole periods, a fit caught by noise).
 constexpr double kMostDisagreementCents = 2.0;
+// Without a loop, the steady part starts a tenth of a second after the
+// attack (where the file leaves room).
+constexpr std::uint32_t kSettlingParts = 10;
 // Less than a twentieth of a second tells no pitch an organ builder would
 // trust.
 constexpr std::uint32_t kShortestStretchParts = 20;
@@ -45,12 +48,14 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   if (readable == 0) return Unreliable("no audio to measure", 0.0);
   const std::optional<LoopPoints> loop = UsableLoop(analysis, readable);
   const FrameRange range =
-      loop ? LoopStretch(*loop, analysis.sample_rate) : SteadiestStretch(image, analysis, readable);
+      loop ? LoopStretch(*loop, analysis.sample_rate)
+           : SteadiestStretch(ScanLoudness(image, analysis, readable), analysis.sample_rate / kSettlingParts);
   if (range.count < analysis.sample_rate / kShortestStretchParts) return Unreliable("too short to measure", 0.0);
   const PipeFrames frames(image, analysis, range.first, range.count);
 
   const double coarse = SearchPeriod(frames, hint);
   if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);
+
   if (range.count < kShortestFitPeriods * frames.rate / coarse) return Unreliable("too short to measure", coarse);
   const HarmonicFit fit = FitHarmonics(frames, coarse);
   if (fit.hz <= 0.0) return Unreliable("too short to measure", coarse);
@@ -65,7 +70,7 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   measurement.method = PitchMethod::kLoop;
   const double length = static_cast<double>(loop->end - loop->start) + 1.0;
   const double periods = std::floor(fit.hz * length / frames.rate + 0.5);
-  if (periods < 1.0) return Unreliable("loop shorter than one period", fit.hz);
+  if (periods < 1.0) return Unreliable("too short to measure", fit.hz);
   measurement.hz = periods * frames.rate / length;
   const double cents = series::CentsOfRatio(measurement.hz / fit.hz);
   if (std::fabs(cents) > kMostDisagreementCents) {

@@ -24,6 +24,26 @@ if(WIN32)
   add_custom_target(zelvanor_readme_txt ALL DEPENDS ${ZELVANOR_README_TXT})
   install(TARGETS zelvanor RUNTIME DESTINATION .)
   install(FILES ${ZELVANOR_TEMPERAMENT_LIST} ${ZELVANOR_README_TXT} DESTINATION .)
+  # libwavpack is linked into the program, and its licence asks that its
+  # text travel with it: beside the program, named for the library so that
+  # nobody takes it for Zelvanor's own. scripts/wavpack-windows.sh puts it
+  # beside the library's CMake package.
+  set(ZELVANOR_WAVPACK_LICENSE "" CACHE FILEPATH "libwavpack's licence text, shipped beside the Windows program")
+  if(ZELVANOR_WITH_WAVPACK AND NOT ZELVANOR_WAVPACK_LICENSE AND EXISTS "${WavPack_DIR}/../COPYING")
+    set(ZELVANOR_WAVPACK_LICENSE "${WavPack_DIR}/../COPYING")
+  endif()
+  if(ZELVANOR_WITH_WAVPACK AND NOT ZELVANOR_WAVPACK_LICENSE)
+    message(WARNING "libwavpack's licence text was not found: the zip lacks it (set ZELVANOR_WAVPACK_LICENSE)")
+  elseif(ZELVANOR_WITH_WAVPACK)
+    set(ZELVANOR_WAVPACK_LICENSE_TXT ${CMAKE_CURRENT_BINARY_DIR}/libwavpack-COPYING.txt)
+    add_custom_command(OUTPUT ${ZELVANOR_WAVPACK_LICENSE_TXT}
+      COMMAND ${CMAKE_COMMAND} -DINPUT=${ZELVANOR_WAVPACK_LICENSE} -DOUTPUT=${ZELVANOR_WAVPACK_LICENSE_TXT}
+              -P ${CMAKE_CURRENT_LIST_DIR}/text-with-crlf.cmake
+      DEPENDS ${ZELVANOR_WAVPACK_LICENSE} ${CMAKE_CURRENT_LIST_DIR}/text-with-crlf.cmake
+      VERBATIM)
+    add_custom_target(zelvanor_wavpack_license_txt ALL DEPENDS ${ZELVANOR_WAVPACK_LICENSE_TXT})
+    install(FILES ${ZELVANOR_WAVPACK_LICENSE_TXT} DESTINATION .)
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(ZELVANOR_PACKAGE_KIND zip)  # CPack's module reuses CPACK_GENERATOR
   set(CPACK_PACKAGE_FILE_NAME zelvanor-${PROJECT_VERSION}-windows-x86_64)
@@ -102,7 +122,8 @@ if(ZELVANOR_BUILD_TESTS)
     list(APPEND ZELVANOR_PACKAGE_TESTS DebianPackageInstallsAndRuns DebianPackageLintianClean)
   endif()
   if(CMAKE_CROSSCOMPILING AND ZELVANOR_PACKAGE_KIND STREQUAL "zip" AND CMAKE_HOST_UNIX)
-    add_test(NAME WindowsZipRunsUnderWine COMMAND ${ZELVANOR_PACKAGE_TEST} zip ${CMAKE_BINARY_DIR})
+    add_test(NAME WindowsZipRunsUnderWine COMMAND ${ZELVANOR_PACKAGE_TEST} zip ${CMAKE_BINARY_DIR}
+                                                  $<$<BOOL:${ZELVANOR_WITH_WAVPACK}>:wavpack>)
     list(APPEND ZELVANOR_PACKAGE_TESTS WindowsZipRunsUnderWine)
   endif()
   if(ZELVANOR_PACKAGE_TESTS)

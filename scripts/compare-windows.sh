@@ -92,9 +92,37 @@ mkdir -p "$work/linux/generator" "$work/windows/generator"
 compare_folders generator "$work/linux/generator" "$work/windows/generator"
 echo "generator: $compared files compared"
 
+# WavPack-packed sets, each system retuning a copy of its own in place: the
+# example pipes packed by the wavpack tool at two modes, and a set in which
+# a hybrid (lossy) pipe and a packed pipe cut short are reported and left
+# as they are while a plain pipe is retuned. Left out where the tool is
+# missing (Debian: wavpack).
+packed_sets=()
+if command -v wavpack >/dev/null; then
+  for mode in normal very-high; do
+    mkdir -p "$work/sets/$mode"
+    mode_options=(); [ "$mode" = very-high ] && mode_options=(-hh -x3 -m)
+    for pipe in "$pipes"/*.wav; do
+      wavpack -q -y "${mode_options[@]}" "$pipe" -o "$work/sets/$mode/${pipe##*/}" 2>/dev/null
+    done
+  done
+  mkdir -p "$work/sets/refused"
+  wavpack -q -y -b3 "$pipes/036-C.wav" -o "$work/sets/refused/036-C.wav" 2>/dev/null
+  head -c 20000 "$work/sets/normal/049-C#.wav" >"$work/sets/refused/049-C#.wav"
+  cp "$pipes/062-D.wav" "$work/sets/refused/"
+  packed_sets=(
+    "wavpack-normal|+100|V=5|no||normal"
+    "wavpack-very-high|0.8909|Q=1 X L=300 V=5|yes||very-high"
+    "wavpack-refused|1.5|V=5|no||refused"
+  )
+else
+  echo "compare-windows: no wavpack tool (Debian: wavpack); the WavPack sets are left out"
+fi
+
 # name | detune argument | options | destination spelled with a trailing separator? | Windows spelling:
 # "forward" writes its paths with "/", "upper" its pattern as *.WAV (a
-# Windows wildcard ignores case).
+# Windows wildcard ignores case) | a set in $work/sets retuned in place
+# (each system in its destination, where the set is copied first).
 cases=(
   "factor|1.5|Q=0 V=5|yes"
   "factor-down|0.8909|Q=1 V=5|no"
@@ -111,22 +139,28 @@ cases=(
   "studio|+100|Q=3 V=5|no"
   "studio-octave|2|Q=3 U V=2|yes"
   "studio-down|0.73|Q=3 V=4|no"
+  "${packed_sets[@]}"
 )
 for case in "${cases[@]}"; do
-  IFS='|' read -r name detune options trailing spelling <<<"$case"
+  IFS='|' read -r name detune options trailing spelling set <<<"$case"
   read -r -a option_words <<<"$options"
   linux_out=$work/linux/$name
   windows_out=$work/windows/$name
   mkdir -p "$linux_out" "$windows_out"
+  linux_sources=$pipes windows_sources=$pipes
+  if [ -n "$set" ]; then
+    cp "$work/sets/$set"/* "$linux_out"/ && cp "$work/sets/$set"/* "$windows_out"/
+    linux_sources=$linux_out windows_sources=$windows_out
+  fi
   linux_destination=$linux_out windows_destination=$(windows_path "$windows_out")
   if [ "$trailing" = yes ]; then linux_destination+=/ windows_destination+=$([ "$spelling" = forward ] && echo / || echo '\'); fi
-  windows_pattern="$(windows_path "$pipes")$([ "$spelling" = forward ] && echo / || echo '\')"
+  windows_pattern="$(windows_path "$windows_sources")$([ "$spelling" = forward ] && echo / || echo '\')"
   windows_pattern+=$([ "$spelling" = upper ] && echo '*.WAV' || echo '*.wav')
 
   # Both run in an empty directory, so both read the list file that the
   # build put beside the program.
   linux_code=0 windows_code=0
-  (cd "$work" && "$linux_exe" "$pipes/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
+  (cd "$work" && "$linux_exe" "$linux_sources/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
     >"$work/$name.linux.txt" || linux_code=$?
   run_windows() {
     (cd "$work" && "$wine_run" "$windows_exe" "$windows_pattern" "$windows_destination" \
@@ -140,6 +174,7 @@ for case in "${cases[@]}"; do
   if [ "$windows_code" != 0 ] && [ ! -s "$work/$name.windows.txt" ]; then
     echo "note: $name: the Windows program printed nothing (exit $windows_code); once more, with Wine's errors:"
     rm -rf "$windows_out" && mkdir -p "$windows_out"
+    if [ -n "$set" ]; then cp "$work/sets/$set"/* "$windows_out"/; fi
     windows_code=0
     WINEDEBUG=err+all run_windows 2>"$work/$name.wine-errors.txt"
     head -20 "$work/$name.wine-errors.txt"

@@ -7,7 +7,8 @@
 #   base     building and testing on Linux (with libwavpack, and the WavPack
 #            tools and sox for the interoperability tests)
 #   windows  the MinGW-w64 cross build and its tests under Wine (MinGW-w64
-#            with POSIX threads, Wine, GoogleTest's sources)
+#            with POSIX threads, Wine, GoogleTest's sources, and dpkg-dev to
+#            unpack libwavpack's source package for scripts/wavpack-windows.sh)
 #   fuzz     the libFuzzer build: clang and its sanitizer runtimes, libwavpack
 #   bench    what bench/run.sh adds: the peers (sox, the WavPack tools) and GNU time
 set -euo pipefail
@@ -19,7 +20,7 @@ for set in "${@:-base}"; do
           packages+=(libwavpack-dev wavpack sox)
           # dpkg-dev (dpkg-shlibdeps), lintian and groff-base serve the package tests.
           packages+=(dpkg-dev lintian groff-base) ;;
-    windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev) ;;
     fuzz) packages+=(cmake ninja-build clang libclang-rt-dev pkg-config libwavpack-dev) ;;
     bench) packages+=(sox wavpack time) ;;
     *)

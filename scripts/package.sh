@@ -15,6 +15,7 @@ case "${1:-}" in
   *) echo "usage: scripts/package.sh deb|zip [BUILD_DIR [OUT_DIR]]" >&2; exit 2 ;;
 esac
 if [ -z "${2:-}" ]; then
+  if [ "$preset" = windows ]; then "$root/scripts/wavpack-windows.sh" >&2; fi
   (cd "$root" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >&2)
 fi
 build=$(cd "${2:-$root/build/$preset}" && pwd)

@@ -7,8 +7,12 @@
 #                                             temperament from any directory, and declares the
 #                                             packages of every library the program needs
 #   scripts/test-package.sh lintian BUILD_DIR lintian finds no error in the Debian package
-#   scripts/test-package.sh zip BUILD_DIR     the Windows zip, unpacked into a fresh folder,
-#                                             retunes by a temperament under Wine
+#   scripts/test-package.sh zip BUILD_DIR [wavpack]
+#                                             the Windows zip, unpacked into a fresh folder,
+#                                             retunes by a temperament under Wine; with
+#                                             "wavpack" it holds libwavpack's licence too and
+#                                             retunes packed pipes in place to what it makes
+#                                             of the plain ones
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-}
@@ -80,20 +84,46 @@ case "$mode" in
     wine=${ZELVANOR_WINE:-/usr/lib/wine/wine64}
     [ -x "$wine" ] || { echo "$wine is missing: skipped"; exit 77; }
     need "${CPACK:-cpack}"
+    shipped=(README.txt ZELVANOR.INI zelvanor.exe)
+    if [ "${3:-}" = wavpack ]; then
+      need wavpack wvunpack
+      shipped=(README.txt ZELVANOR.INI libwavpack-COPYING.txt zelvanor.exe)  # in the C locale's order
+    fi
     zip=$("$root/scripts/package.sh" zip "$build" "$work/package" 2>"$work/cpack.log" | tail -n 1) ||
       { cat "$work/cpack.log"; fail "cpack"; }
     mkdir "$work/unpacked"
     (cd "$work/unpacked" && cmake -E tar xf "$zip")
     folder=$(dirname "$(find "$work/unpacked" -name zelvanor.exe)")
-    [ "$(cd "$folder" && ls)" = "$(printf '%s\n' README.txt ZELVANOR.INI zelvanor.exe)" ] ||
+    [ "$(cd "$folder" && LC_ALL=C ls)" = "$(printf '%s\n' "${shipped[@]}")" ] ||
       fail "the zip holds: $(cd "$folder" && ls | tr '\n' ' ')"
-    grep -q -v $'\r$' "$folder/README.txt" && fail "README.txt has a line without CR LF"
+    for text in "${shipped[@]}"; do
+      [[ $text != *.txt ]] || ! grep -q -v $'\r$' "$folder/$text" || fail "$text has a line without CR LF"
+    done
     windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
     code=0
     (cd "$work/elsewhere" && "$root/cmake/wine-run.sh" "$(windows_path "$folder")\\zelvanor.exe" \
       "$(windows_path "$root/examples/pipes")\\*.wav" "$(windows_path "$work/out")" Werckmeister_III V=2) \
       >"$work/run.log" || code=$?
     expect_every_pipe "$code" "$work/run.log"
+    [ "${3:-}" = wavpack ] || exit 0
+
+    # The same pipes packed and retuned in place stay packed, and unpack to
+    # the files retuned above.
+    mkdir "$work/packed" "$work/unpacked-outputs"
+    for pipe in "$root/examples/pipes"/*.wav; do wavpack -q -y "$pipe" -o "$work/packed/${pipe##*/}" 2>/dev/null; done
+    code=0
+    (cd "$work/elsewhere" && "$root/cmake/wine-run.sh" "$(windows_path "$folder")\\zelvanor.exe" \
+      "$(windows_path "$work/packed")\\*.wav" "$(windows_path "$work/packed")" Werckmeister_III V=2) \
+      >"$work/packed.log" || code=$?
+    cat "$work/packed.log"
+    [ "$code" = 0 ] || fail "exit code $code on the packed pipes"
+    for output in "$work/out"/*.wav; do
+      name=${output##*/}
+      [ "$(head -c 4 "$work/packed/$name")" = wvpk ] || fail "$name is no longer WavPack"
+      wvunpack -q -y "$work/packed/$name" -o "$work/unpacked-outputs/$name" 2>/dev/null || fail "wvunpack $name"
+      cmp "$work/unpacked-outputs/$name" "$output" || fail "$name: the packed pipe retunes to another file"
+    done
+    echo "packed pipes retuned in place: $(ls "$work/packed" | wc -l), each as its plain pipe"
     ;;
 
   *)

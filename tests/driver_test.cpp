@@ -28,7 +28,8 @@ const std::string kHelp =
     "    H                 create TUNING.HTML in destination directory describing the tuning\n"
     "    U                 do NOT remove the unused sample part between loop and release\n"
     "    X                 do NOT copy unknown chunks\n";
-const std::string kSeeMore = "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
+const std::string kSeeMore = "P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n"
+                             "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 std::string Range(const std::string& shown) {
   return "Detune value of " + shown + " makes no sense.\nShould be in range 0.5 <= detune <= 2.0\n";
@@ -60,6 +61,8 @@ TEST(Driver, Runs) {
        "Pipe_offset set to -3\nCutting reverb to 0.000000 seconds\n" + kNoMatch, 99},  // plain decimals only
       {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "L=", "O= -7x"},
        "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\n" + kNoMatch, 99},
+      {{}, {"*.wav", "out", "1", "P=0", "V=2", "p=1", "P=0"},
+       "Stated pitch moves with the retune\nStated pitch kept as the sources have it\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "L=-5"}, "Dummy loop length -5 is negative, no dummy loop is added\n" + kNoMatch, 99},
       {{"ZELVANOR.INI", "pages/"}, {"*.wav", "pages/", "Kellner", "h", "u", "x", "V=0"}, "", 0,
        "ZELVANOR.INI pages/ pages/tuning.html"},
@@ -99,6 +102,8 @@ TEST(Driver, Runs) {
       {{list, "036-C#.wav", "pipe_a2.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2"},
        "Using temperament Kellner\nTuning to Kellner C# +0\n" + Tune("036-C#.wav", "0.999097") +
            "Tuning to Kellner A +0\n" + Tune("pipe_a2.wav")},
+      {{list, "long-C#.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2"}, "Using temperament Kellner\nTuning to Kellner "
+       "C# +0\n" + Tune("long-C#.wav", "0.999097") + "Stated pitch: note 40 +0.00 cents -> note 39 +98.44 cents\n"},
       {{list, "036-C.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2", "O=-11"},
        "Pipe_offset set to -11\nUsing temperament Kellner key_offset=-11\nTuning to Kellner C# +0\n" +
            Tune("036-C.wav", "0.999097")},

@@ -8,6 +8,7 @@
 #include "fuzz/pipeline_exercise.h"
 #include "output/map_position.h"
 #include "test_support.h"
+#include "tuning/tuning_factor.h"
 
 namespace zelvanor::testing {
 namespace {
@@ -56,6 +57,15 @@ Bytes Unknowns() {
   return WaveBuilder().Fmt(kMono).Unknown("fact", {1, 0, 0, 0}).Unknown("odd!", {1, 2, 3, 4, 5})
       .List("INFO", {Chunk("ISFT", {'a', 'b', 0})}).Build();
 }
+// A smpl chunk stating note + fraction, with a loop of 800 frames (its
+// first 28 bytes when `head`), and a pipe whose audio that loop lies in.
+Bytes Stating(std::uint32_t note, std::uint32_t fraction, bool head = true) {
+  const Bytes chunk = Chunk("smpl", SmplBody({{.start = 100, .end = 899}}, {}, {0, 0, 22675, note, fraction, 0, 0}));
+  return head ? Truncated(chunk, 28) : chunk;
+}
+Bytes PipeStating(std::uint32_t note, std::uint32_t fraction) {
+  return WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16)).Add(Stating(note, fraction, false)).Build();
+}
 Bytes WithList(const Bytes& list) { return WaveBuilder().Fmt(kMono).Data(Tone(6, 1, 16)).Add(list).Build(); }
 // An adtl list whose ltxt sub-chunk claims `size` bytes of which it holds `body`.
 Bytes LtxtCutOff(std::uint32_t size, const Bytes& body) {
@@ -69,6 +79,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
   const Bytes stereo = WaveBuilder().Fmt({.channels = 2}).Data(Tone(50, 2, 16)).Build();
   const Bytes list = Cat({ListBody("adtl", {}), Header("labl", 5), {1, 0, 0, 0, 0}});
   const Settings quiet = Verbose(0), dummy{.verbosity = 0, .dummy_loop_length = 500};
+  const std::uint32_t third = 1u << 27;  // of the fraction: 3.125 cents
   const struct {
     std::string name;
     Bytes image;
@@ -98,10 +109,35 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"smpl loops mapped, sampler data and pad byte kept", WaveBuilder().Fmt(kMono).Data(Tone(100, 1, 16))
            .Smpl({{.id = 3, .type = 7, .start = 10, .end = 31, .fraction = 5}}, extra).Unknown("fact", {1, 0, 0, 0})
            .Build(), Cat({Chunk("smpl", SmplBody({{.id = 3, .type = 7, .start = 5, .end = 16, .fraction = 5}},
-           extra)), Chunk("fact", {1, 0, 0, 0})}),
+           extra, {0, 0, 22675, 72, 0, 0, 0})), Chunk("fact", {1, 0, 0, 0})}),
        "  SAMPLE LOOP 3 TYPE=7? Start=5, End=16, Fraction=5\nskipping 10 bytes additional data\n", 0, Verbose(4),
        2.0},
       // A cut is not taken out of a text region: its length keeps the duration.
+      // The stated pitch moves by the cents of the factor the audio was resampled by.
+      {"+100 cents: a note up", PipeStating(67, third), Stating(68, third - 3), "smpl: MIDI-Notenumber=68 "
+       "MIDI-PitchFraction=134217725\nStated pitch: note 67 +3.12 cents -> note 68 +3.12 cents\n", 0, Verbose(3),
+       CentsToFactor(100)},
+      {"-50 cents: across a note down", PipeStating(67, third), Stating(66, 2281701378), "", 0, quiet,
+       CentsToFactor(-50)},
+      {"a fraction rounding to 2^32 is the next note", PipeStating(60, 3), Stating(61, 0), "", 0, quiet,
+       CentsToFactor(100)},
+      {"factor 0.5", PipeStating(67, third), Stating(55, third), "", 0, quiet, 0.5},
+      {"factor 2", PipeStating(60, 1), Stating(72, 1), "", 0, quiet, 2.0},
+      {"Q=3: the factor that keeps the loop whole, 800/533", PipeStating(67, third), Stating(74, 264671365), "", 0,
+       {.verbosity = 0, .quality = 3}, 1.5},
+      {"a second smpl chunk moves by the same interval", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
+           .Add(Stating(79, third, false)).Add(Stating(60, 0, false)).Build(), Stating(91, third), "", 0, quiet, 2.0},
+      {"0/0 states no pitch and stays", PipeStating(0, 0), Stating(0, 0), "", 0, quiet, 2.0},
+      {"also beside a chunk that states one", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
+           .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), "", 0, quiet, 2.0},
+      {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), "", 0,
+       {.verbosity = 0, .update_stated_pitch = false}, 2.0},
+      {"a carry into note 128 stays, with a warning", PipeStating(127, 3), Stating(127, 3), "Warning: in/pipe.wav: "
+       "smpl can't state 12800.00 cents (outside MIDI notes 0 to 127); it keeps note 127 +0.00 cents\n", 0,
+       Verbose(1), CentsToFactor(100)},
+      {"below note 0 as well", PipeStating(10, 0), Stating(10, 0), "smpl can't state -1786.31 cents", 0, Verbose(1),
+       0.2},
+      {"and quietly at V=0", PipeStating(10, 0), Stating(10, 0), "", 0, quiet, 0.2},
       {"text lengths divided", WaveBuilder().Fmt(kMono).Data(Tone(10, 1, 16)).Cue({{.id = 1}, {.id = 2,
            .offset = 60000}}).Smpl({{.end = 1000}}).Adtl({Labl(1, "attack"), Note(2, "rel"), Ltxt(1, 44100),
            Ltxt(2, 44101, "mark", "text"), Chunk("fill", {9, 9, 9})}).Build(),
@@ -128,7 +164,8 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"a chunk cut off by the file's end goes out whole, with a zero pad byte", Truncated(junk, junk.size() - 1),
        Chunk("junk", {1, 2, 3, 4, 5, 6, 7}), ""},
       {"a data chunk cut mid-frame counts what is written", Truncated(stereo, stereo.size() - 101),
-       Header("data", 24 * 4), ""},
+       Header("data", 24 * 4), "length of data chunk must be divisible by BytesPerSample\ndata segment must contain "
+       "complete samples\n"},
       {"an adtl sub-chunk cut by its list's end gets the size it has", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7, 0})),
        LtxtCutOff(6, {1, 0, 0, 0, 7, 0}), ""},
       {"and never takes the list's pad byte", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7})),
@@ -156,6 +193,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
     EXPECT_EQ(out.exit_code.value_or(0), row.exit_code) << out.output;
     EXPECT_TRUE(row.expected.empty() || !std::ranges::search(out.bytes, row.expected).empty());
     EXPECT_NE(out.output.find(row.text), std::string::npos) << out.output;
+    if (row.settings.verbosity == 0 && row.exit_code == 0) EXPECT_EQ(out.output, row.text);  // warnings only
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
   }
 }

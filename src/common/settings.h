@@ -12,6 +12,7 @@ struct Settings {
   bool copy_unknown_chunks = true;     // X clears it
   bool keep_unused_part = false;       // U
   bool write_tuning_page = false;      // H
+  bool update_stated_pitch = true;     // P=0 clears it: smpl keeps the source's unity note and fraction
   std::int32_t dummy_loop_length = 0;  // L=, frames
   std::int32_t key_offset = 0;         // O=, semitones
   double reverb_cut = -1.0;            // R=, seconds; reported, otherwise unused

@@ -88,6 +88,13 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
       case 'Q':
         settings.quality = LeadingInt32(value);
         break;
+      case 'P':
+        settings.update_stated_pitch = LeadingInt32(value) != 0;
+        if (settings.verbosity > 1) {
+          Print(settings.update_stated_pitch ? "Stated pitch moves with the retune\n"
+                                             : "Stated pitch kept as the sources have it\n");
+        }
+        break;
       case 'J':
         outcome.parallel_files = std::clamp(LeadingInt32(value), 1, kMaxParallelFiles);
         if (settings.verbosity > 1) Print("Parallel files set to %d\n", *outcome.parallel_files);

@@ -13,6 +13,7 @@ bool AnswerInformationWord(std::span<const std::string> words_after_program) {
   if (word != "--help") return false;
   Print("%s", kUsageLine);
   PrintOptionHelp();
+  Print("P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n");
   Print("Every option, the temperaments and the exit codes: man zelvanor, or the README.\n");
   return true;
 }

@@ -1,5 +1,7 @@
 #include "output/retune_job.h"
 
+#include "output/output_pitch.h"
+
 namespace zelvanor {
 
 RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
@@ -15,7 +17,8 @@ RetuneJob MakeRetuneJob(std::span<const std::uint8_t> image, const SourceAnalysi
                    CutRegionFor(analysis, settings),
                    DummyLoopFramesFor(analysis, settings),
                    kernel,
-                   whole_loop};
+                   whole_loop,
+                   StatedPitchAfterRetune(analysis, settings, whole_loop.factor)};
 }
 
 }  // namespace zelvanor

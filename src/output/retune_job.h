@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "common/settings.h"
@@ -28,6 +29,11 @@ struct RetuneJob {
   // The requested factor (for the messages) and, for Q=3, what became of
   // the sustain loop; LoopFit::kNone for the other qualities.
   WholeLoop whole_loop;
+  // The pitch the output's smpl chunks state, in cents on the MIDI note
+  // scale (100 x note + fraction): by default the source's statement moved
+  // by tuning_factor, the factor the audio was resampled by. None leaves
+  // every smpl chunk's unity note and pitch fraction as the source has them.
+  std::optional<double> stated_pitch;
 };
 
 // A dummy loop goes only to sources without a sustain loop. A negative L=

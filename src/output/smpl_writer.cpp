@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "common/console.h"
+#include "output/output_pitch.h"
 #include "output/output_steps.h"
 #include "wave/chunk_layout.h"
 #include "wave/cue_smpl_checks.h"
@@ -15,7 +17,19 @@ void WriteSmplChunk(const WalkedChunk& chunk, OutputRun& run) {
   // Loop records may reach into the pad byte, as the analysis reads them.
   const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);
   WriteChunkHeader(chunk, run.sink);
-  run.sink.Write(stored.first(kSmplHeaderSize));
+  std::array<std::uint8_t, kSmplHeaderSize> header{};
+  std::copy_n(stored.begin(), kSmplHeaderSize, header.begin());
+  const StatedPitch own{LoadU32le(header.data() + kSmplUnityNote), LoadU32le(header.data() + kSmplPitchFraction)};
+  if (const std::optional<StatedPitch> moved = OutputStatementFor(run.job, own)) {
+    StoreU32le(header.data() + kSmplUnityNote, moved->unity_note);
+    StoreU32le(header.data() + kSmplPitchFraction, moved->pitch_fraction);
+  }
+  if (run.VerbosityAbove(2)) {
+    Print("Write sampler chunk smpl:");
+    PrintSamplerFields(header);
+    Print("\n");
+  }
+  run.sink.Write(header);
 
   const auto loop_count = static_cast<std::int32_t>(LoadU32le(stored.data() + kSmplLoopCount));
   std::size_t at = kSmplHeaderSize;

@@ -5,6 +5,7 @@
 
 #include "common/console.h"
 #include "common/run_error.h"
+#include "output/output_pitch.h"
 #include "output/output_steps.h"
 #include "output/resample_data_chunk.h"
 #include "wave/chunk_layout.h"
@@ -59,6 +60,7 @@ RetunedWaveSummary WriteRetunedWave(const std::string& source_path, const std::s
     if (!sink.ok()) ThrowWriteFailed();
   }
   if (job.dummy_loop_frames != 0) WriteDummyLoopChunks(run);
+  PrintStatedPitchLine(job, source_path.c_str());
 
   const std::uint64_t length = sink.Position();
   if (length - 8 > kMaxRiffField) ThrowOutputTooLarge();

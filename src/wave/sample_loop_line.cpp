@@ -32,4 +32,22 @@ void PrintSampleLoopLine(std::span<const std::uint8_t> record) {
   Print("\n");
 }
 
+void PrintSamplerFields(std::span<const std::uint8_t> header) {
+  ByteReader fields(header);
+  const std::uint32_t manufacturer = fields.U32();
+  const std::uint32_t product = fields.U32();
+  const std::uint32_t sample_period = fields.U32();
+  const std::uint32_t unity_note = fields.U32();
+  const std::uint32_t pitch_fraction = fields.U32();
+  const std::uint32_t smpte_format = fields.U32();
+  const std::uint32_t smpte_offset = fields.U32();
+  if (manufacturer != 0) Print(" Manufacturer=%ld", AsLong(manufacturer));
+  if (product != 0) Print(" Product=%ld", AsLong(product));
+  if (sample_period != kUsualSamplePeriod) Print(" SamplePeriod=%ld", AsLong(sample_period));
+  if (unity_note != 0) Print(" MIDI-Notenumber=%ld", AsLong(unity_note));
+  if (pitch_fraction != 0) Print(" MIDI-PitchFraction=%ld", AsLong(pitch_fraction));
+  if (smpte_format != 0) Print(" SMPTE-Format=%ld", AsLong(smpte_format));
+  if (smpte_offset != 0) Print(" SMPTE-Offset=%ld", AsLong(smpte_offset));
+}
+
 }  // namespace zelvanor

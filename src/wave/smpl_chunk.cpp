@@ -7,23 +7,10 @@
 namespace zelvanor {
 namespace {
 
-void PrintSamplerHeader(ByteReader& header) {
+void PrintSamplerHeader(std::span<const std::uint8_t> stored) {
   Print("SAMPLE");
-  const std::uint32_t manufacturer = header.U32();
-  const std::uint32_t product = header.U32();
-  const std::uint32_t sample_period = header.U32();
-  const std::uint32_t unity_note = header.U32();
-  const std::uint32_t pitch_fraction = header.U32();
-  const std::uint32_t smpte_format = header.U32();
-  const std::uint32_t smpte_offset = header.U32();
-  if (manufacturer != 0) Print(" Manufacturer=%ld", AsLong(manufacturer));
-  if (product != 0) Print(" Product=%ld", AsLong(product));
-  if (sample_period != kUsualSamplePeriod) Print(" SamplePeriod=%ld", AsLong(sample_period));
-  if (unity_note != 0) Print(" MIDI-Notenumber=%ld", AsLong(unity_note));
-  if (pitch_fraction != 0) Print(" MIDI-PitchFraction=%ld", AsLong(pitch_fraction));
-  if (smpte_format != 0) Print(" SMPTE-Format=%ld", AsLong(smpte_format));
-  if (smpte_offset != 0) Print(" SMPTE-Offset=%ld", AsLong(smpte_offset));
-  Print("\n%ld Sample-Loops\n", AsLong(header.U32At(kSmplLoopCount)));
+  PrintSamplerFields(stored);
+  Print("\n%ld Sample-Loops\n", AsLong(ByteReader(stored).U32At(kSmplLoopCount)));
 }
 
 }  // namespace
@@ -34,7 +21,7 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
   // stored bytes, and what follows the last record is additional data.
   const std::span<const std::uint8_t> stored = run.Bytes(chunk.stored);
   ByteReader header(stored);
-  if (run.VerbosityAbove(2)) PrintSamplerHeader(header);
+  if (run.VerbosityAbove(2)) PrintSamplerHeader(stored);
 
   const auto loop_count = static_cast<std::int32_t>(header.U32At(kSmplLoopCount));
   SourceAnalysis& result = run.result;

@@ -63,9 +63,13 @@ bool TemporaryFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std:
   return true;
 }
 
-// The Windows build does not force the bytes to the disk before a
-// replacing rename (FlushFileBuffers): an open choice, unlike POSIX.
-bool TemporaryFile::SyncBeforeReplacing(const std::string& /*final_path*/) { return true; }
+bool TemporaryFile::SyncBeforeReplacing(const std::string& final_path) {
+  // Replacing a file (retuning in place, a run repeated) must not leave a
+  // short file under its name after a power cut: the new bytes reach the
+  // disk before the name moves to them. A new name needs no such wait.
+  if (::GetFileAttributesA(final_path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  return ::FlushFileBuffers(AsHandle(handle_)) != 0;
+}
 
 bool TemporaryFile::Close() {
   const bool closed = ::CloseHandle(AsHandle(handle_)) != 0;

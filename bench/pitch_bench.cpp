@@ -52,10 +52,6 @@ using Clock = std::chrono::steady_clock;
 
 double Cents(double ratio) { return 1200.0 * std::log2(ratio); }
 
-pitch::PitchHint HintForNote(int note) {
-  return {((note % 12) + 12) % 12, 440.0 * std::exp2((note - 69) / 12.0)};
-}
-
 struct Timing {
   double measure = 0.0, retune = 0.0;  // seconds, summed
 };
@@ -132,7 +128,7 @@ int SyntheticTable(bool hinted) {
           const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
           const double truth = looped ? std::floor(frequency * length / rate + 0.5) * rate / length : frequency;
           const std::optional<Measured> measured =
-              Measure(pipe.bytes, hinted ? HintForNote(spec.note) : pitch::PitchHint{}, timing);
+              Measure(pipe.bytes, hinted ? pitch::NoteHint(spec.note) : pitch::PitchHint{}, timing);
           ++pipes;
           if (!measured || !measured->pitch.reliable) {
             ++unreliable;
@@ -177,7 +173,7 @@ int RandomPipes(int count) {
     const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
     const double truth = spec.sustain_loop ? std::floor(spec.frequency * length / spec.rate + 0.5) * spec.rate / length
                                            : spec.frequency;
-    const pitch::PitchMeasurement p = Measure(pipe.bytes, HintForNote(spec.note), timing)->pitch;
+    const pitch::PitchMeasurement p = Measure(pipe.bytes, pitch::NoteHint(spec.note), timing)->pitch;
     const double error = p.hz > 0.0 ? Cents(p.hz / truth) : 0.0;
     if (p.reliable) worst[spec.sustain_loop ? 0 : 1] = std::max(worst[spec.sustain_loop ? 0 : 1], std::fabs(error));
     flagged += p.reliable ? 0 : 1;
@@ -213,7 +209,7 @@ int RealPipes(int count, char** paths, bool ignore_loops) {
     const std::string name = std::string(paths[i]).substr(std::string(paths[i]).find_last_of('/') + 1);
     const int note = std::atoi(name.c_str());
     const std::optional<Measured> measured =
-        Measure(image, note > 0 ? HintForNote(note) : pitch::PitchHint{}, timing, ignore_loops);
+        Measure(image, note > 0 ? pitch::NoteHint(note) : pitch::PitchHint{}, timing, ignore_loops);
     if (!measured) continue;
     ++measured_pipes;
     const double stated = StatedHz(measured->analysis.stated_pitch);

@@ -42,6 +42,14 @@ std::optional<LoopPoints> UsableLoop(const SourceAnalysis& analysis, std::uint32
 
 }  // namespace
 
+PitchHint NoteHint(int note) {
+  constexpr double kSemitone = 1.0594630943592952646;  // 2^(1/12)
+  PitchHint hint{((note % 12) + 12) % 12, 440.0};
+  for (int n = 69; n < note; ++n) hint.near_hz = hint.near_hz * kSemitone;
+  for (int n = 69; n > note; --n) hint.near_hz = hint.near_hz / kSemitone;
+  return hint;
+}
+
 PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
                                   const PitchHint& hint) {
   const std::uint32_t readable = ReadableFrames(image, analysis);

@@ -18,9 +18,11 @@ constexpr double kMostDisagreementCents = 2.0;
 // Without a loop, the steady part starts a tenth of a second after the
 // attack (where the file leaves room).
 constexpr std::uint32_t kSettlingParts = 10;
-// Less than a twentieth of a second tells no pitch an organ builder would
-// trust.
+// Without a loop, less than a twentieth of a second tells no pitch an
+// organ builder would trust. A loop is what a held key repeats, however
+// short: it only has to hold eight periods, like any stretch, and 64 frames.
 constexpr std::uint32_t kShortestStretchParts = 20;
+constexpr std::uint32_t kShortestLoop = 64;
 // Below this share of its power in harmonics a stretch is no steady tone.
 constexpr double kLeastHarmonicShare = 0.5;
 
@@ -58,11 +60,17 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   const FrameRange range =
       loop ? LoopStretch(*loop, analysis.sample_rate)
            : SteadiestStretch(ScanLoudness(image, analysis, readable), analysis.sample_rate / kSettlingParts);
-  if (range.count < analysis.sample_rate / kShortestStretchParts) return Unreliable("too short to measure", 0.0);
+  const std::uint32_t shortest = loop ? kShortestLoop : analysis.sample_rate / kShortestStretchParts;
+  if (range.count < shortest) return Unreliable("too short to measure", 0.0);
   const PipeFrames frames(image, analysis, range.first, range.count);
 
   const double coarse = SearchPeriod(frames, hint);
-  if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);
+  if (coarse <= 0.0) {
+    // A stretch too short to hold three periods of the lowest pitch may
+    // hold a pitch the search could not look for.
+    const bool short_stretch = range.count < 3.0 * frames.rate / kLowestPitch;
+    return Unreliable(short_stretch ? "too short to measure" : "no clear periodicity", 0.0);
+  }
 
   if (range.count < kShortestFitPeriods * frames.rate / coarse) return Unreliable("too short to measure", coarse);
   const HarmonicFit fit = FitHarmonics(frames, coarse);

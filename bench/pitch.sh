@@ -9,6 +9,8 @@
 #
 #   bench/pitch.sh               the synthetic table
 #   bench/pitch.sh --no-hint     the same, measured without the note's hint
+#   bench/pitch.sh --random [N]  N pipes (300) at random fundamentals, lengths
+#                                (0.5 to 8 s), channels (1 to 4) and the rest
 #   bench/pitch.sh --demo-organ  the demo organ Debian ships (package
 #                                grandorgue-demo, sample data only, fetched
 #                                with apt-get download into build/bench/):

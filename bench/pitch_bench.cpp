@@ -4,6 +4,7 @@
 //
 //   build/release/bench/zelvanor_pitch_bench            the synthetic table
 //   build/release/bench/zelvanor_pitch_bench --no-hint  the same, measured without a hint
+//   build/release/bench/zelvanor_pitch_bench --random [N]  N pipes (300) beyond the table, at random
 //   build/release/bench/zelvanor_pitch_bench FILE...    real pipes that state their pitch
 //   build/release/bench/zelvanor_pitch_bench --no-loop FILE...  the same, their loops ignored
 //
@@ -31,6 +32,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -49,10 +51,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Cents(double ratio) { return 1200.0 * std::log2(ratio); }
-
-pitch::PitchHint HintForNote(int note) {
-  return {((note % 12) + 12) % 12, 440.0 * std::exp2((note - 69) / 12.0)};
-}
 
 struct Timing {
   double measure = 0.0, retune = 0.0;  // seconds, summed
@@ -130,7 +128,7 @@ int SyntheticTable(bool hinted) {
           const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
           const double truth = looped ? std::floor(frequency * length / rate + 0.5) * rate / length : frequency;
           const std::optional<Measured> measured =
-              Measure(pipe.bytes, hinted ? HintForNote(spec.note) : pitch::PitchHint{}, timing);
+              Measure(pipe.bytes, hinted ? pitch::NoteHint(spec.note) : pitch::PitchHint{}, timing);
           ++pipes;
           if (!measured || !measured->pitch.reliable) {
             ++unreliable;
@@ -152,6 +150,47 @@ int SyntheticTable(bool hinted) {
   return worst[0] <= 0.1 && worst[1] <= 0.3 && unreliable == 0 ? 0 : 1;
 }
 
+// Pipes beyond the table: `count` of them at random fundamentals from 30 Hz
+// to 8 kHz, lengths of 0.5, 1, 3 and 8 s, 1 to 4 channels, the families,
+// rates, widths and loops at random; prints only the pipes off their goal.
+int RandomPipes(int count) {
+  std::mt19937 random(42);
+  Timing timing;
+  int off = 0, flagged = 0;
+  double worst[2] = {0.0, 0.0};
+  for (int i = 0; i < count; ++i) {
+    examples::PipeSpec spec;
+    spec.voicing = static_cast<examples::Voicing>(1 + random() % 4);
+    spec.frequency = 30.0 * std::pow(8000.0 / 30.0, (random() % 100000) / 100000.0);
+    spec.rate = std::vector<std::uint32_t>{44100, 48000, 96000}[random() % 3];
+    spec.seconds = std::vector<double>{0.5, 1.0, 3.0, 8.0}[random() % 4];
+    spec.channels = 1 + static_cast<int>(random() % 4);
+    spec.bits = random() % 2 ? 16 : 24;
+    spec.sustain_loop = random() % 2 == 0;
+    spec.seed = random();
+    spec.note = static_cast<int>(std::lround(69.0 + 12.0 * std::log2(spec.frequency / 440.0)));
+    const examples::Pipe pipe = examples::SynthesizePipe(spec);
+    const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
+    const double truth = spec.sustain_loop ? std::floor(spec.frequency * length / spec.rate + 0.5) * spec.rate / length
+                                           : spec.frequency;
+    const pitch::PitchMeasurement p = Measure(pipe.bytes, pitch::NoteHint(spec.note), timing)->pitch;
+    const double error = p.hz > 0.0 ? Cents(p.hz / truth) : 0.0;
+    if (p.reliable) worst[spec.sustain_loop ? 0 : 1] = std::max(worst[spec.sustain_loop ? 0 : 1], std::fabs(error));
+    flagged += p.reliable ? 0 : 1;
+    if (!p.reliable || std::fabs(error) > (spec.sustain_loop ? 0.1 : 0.3)) {
+      off += p.reliable ? 1 : 0;
+      std::printf("%8.2f Hz, %u Hz, %.1f s, %d channels, %s: %+.4f cents%s%s\n", spec.frequency, spec.rate,
+                  spec.seconds, spec.channels, spec.sustain_loop ? "loop" : "no loop", error,
+                  p.reliable ? "" : ", not measured reliably: ", p.problem.c_str());
+    }
+  }
+  std::printf("%d pipes: largest error %.4f cents with a loop, %.4f without; %d flagged, %d reliable but off "
+              "their goal\n",
+              count, worst[0], worst[1], flagged, off);
+  PrintTiming(timing, count);
+  return off == 0 ? 0 : 1;
+}
+
 // The pitch a smpl chunk states, in Hz (0 when it states none).
 double StatedHz(const StatedPitch& stated) {
   if (!stated.states_a_pitch()) return 0.0;
@@ -170,7 +209,7 @@ int RealPipes(int count, char** paths, bool ignore_loops) {
     const std::string name = std::string(paths[i]).substr(std::string(paths[i]).find_last_of('/') + 1);
     const int note = std::atoi(name.c_str());
     const std::optional<Measured> measured =
-        Measure(image, note > 0 ? HintForNote(note) : pitch::PitchHint{}, timing, ignore_loops);
+        Measure(image, note > 0 ? pitch::NoteHint(note) : pitch::PitchHint{}, timing, ignore_loops);
     if (!measured) continue;
     ++measured_pipes;
     const double stated = StatedHz(measured->analysis.stated_pitch);
@@ -205,6 +244,7 @@ int RealPipes(int count, char** paths, bool ignore_loops) {
 int main(int argc, char** argv) {
   const std::string first = argc > 1 ? argv[1] : "";
   if (first == "--no-hint") return zelvanor::SyntheticTable(false);
+  if (first == "--random") return zelvanor::RandomPipes(argc > 2 ? std::atoi(argv[2]) : 300);
   if (first == "--no-loop") return zelvanor::RealPipes(argc - 2, argv + 2, true);
   return argc > 1 ? zelvanor::RealPipes(argc - 1, argv + 1, false) : zelvanor::SyntheticTable(true);
 }

@@ -13,6 +13,7 @@
 #include "output/generate_output.h"
 #include "output/wavpack_sink.h"
 #include "output/write_retuned_wave.h"
+#include "pitch/pipe_pitch.h"
 #include "platform/file_system.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_analysis.h"
@@ -281,6 +282,12 @@ std::string ExercisePipeline(std::span<const std::uint8_t> input, const std::fil
     return CheckRunError(error, "analysis");
   }
   if (!analysis) return {};
+  // A= and M measure the same source: within its bytes, and with a reason
+  // whenever there is no reliable pitch.
+  const pitch::PitchMeasurement pitch = pitch::MeasurePipePitch(source.image, *analysis, {});
+  if (pitch.reliable ? !(pitch.hz > 0.0 && pitch.hz < 1e6) : pitch.problem.empty()) {
+    return "pitch measurement gave neither a pitch nor a reason";
+  }
 
   const Source plain{source.image, std::nullopt};
   const Attempt in_memory = WriteIntoMemory(plain, *analysis, options, UINT64_MAX);

@@ -19,7 +19,8 @@ struct HarmonicFit {
 };
 
 // The harmonics need at least this many periods of the pitch to be told
-// apart and followed (three half-overlapping stretches of four periods).
+// apart and followed (three or more half-overlapping stretches of three
+// periods, with room to spare).
 inline constexpr double kShortestFitPeriods = 8.0;
 
 // Refines `coarse_hz` (within a few percent) over all of `frames`, which

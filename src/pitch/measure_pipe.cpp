@@ -15,9 +15,14 @@ namespace {
 // The loop's pitch and the harmonic fit must agree this closely, or one of
 // them is wrong (a loop not holding whole periods, a fit caught by noise).
 constexpr double kMostDisagreementCents = 2.0;
-// Less than a twentieth of a second tells no pitch an organ builder would
-// trust.
+// Without a loop, the steady part starts a tenth of a second after the
+// attack (where the file leaves room).
+constexpr std::uint32_t kSettlingParts = 10;
+// Without a loop, less than a twentieth of a second tells no pitch an
+// organ builder would trust. A loop is what a held key repeats, however
+// short: it only has to hold eight periods, like any stretch, and 64 frames.
 constexpr std::uint32_t kShortestStretchParts = 20;
+constexpr std::uint32_t kShortestLoop = 64;
 // Below this share of its power in harmonics a stretch is no steady tone.
 constexpr double kLeastHarmonicShare = 0.5;
 
@@ -39,18 +44,34 @@ std::optional<LoopPoints> UsableLoop(const SourceAnalysis& analysis, std::uint32
 
 }  // namespace
 
+PitchHint NoteHint(int note) {
+  constexpr double kSemitone = 1.0594630943592952646;  // 2^(1/12)
+  PitchHint hint{((note % 12) + 12) % 12, 440.0};
+  for (int n = 69; n < note; ++n) hint.near_hz = hint.near_hz * kSemitone;
+  for (int n = 69; n > note; --n) hint.near_hz = hint.near_hz / kSemitone;
+  return hint;
+}
+
 PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
                                   const PitchHint& hint) {
   const std::uint32_t readable = ReadableFrames(image, analysis);
   if (readable == 0) return Unreliable("no audio to measure", 0.0);
   const std::optional<LoopPoints> loop = UsableLoop(analysis, readable);
   const FrameRange range =
-      loop ? LoopStretch(*loop, analysis.sample_rate) : SteadiestStretch(image, analysis, readable);
-  if (range.count < analysis.sample_rate / kShortestStretchParts) return Unreliable("too short to measure", 0.0);
+      loop ? LoopStretch(*loop, analysis.sample_rate)
+           : SteadiestStretch(ScanLoudness(image, analysis, readable), analysis.sample_rate / kSettlingParts);
+  const std::uint32_t shortest = loop ? kShortestLoop : analysis.sample_rate / kShortestStretchParts;
+  if (range.count < shortest) return Unreliable("too short to measure", 0.0);
   const PipeFrames frames(image, analysis, range.first, range.count);
 
   const double coarse = SearchPeriod(frames, hint);
-  if (coarse <= 0.0) return Unreliable("no clear periodicity", 0.0);
+  if (coarse <= 0.0) {
+    // A stretch too short to hold three periods of the lowest pitch may
+    // hold a pitch the search could not look for.
+    const bool short_stretch = range.count < 3.0 * frames.rate / kLowestPitch;
+    return Unreliable(short_stretch ? "too short to measure" : "no clear periodicity", 0.0);
+  }
+
   if (range.count < kShortestFitPeriods * frames.rate / coarse) return Unreliable("too short to measure", coarse);
   const HarmonicFit fit = FitHarmonics(frames, coarse);
   if (fit.hz <= 0.0) return Unreliable("too short to measure", coarse);
@@ -65,7 +86,7 @@ PitchMeasurement MeasurePipePitch(std::span<const std::uint8_t> image, const Sou
   measurement.method = PitchMethod::kLoop;
   const double length = static_cast<double>(loop->end - loop->start) + 1.0;
   const double periods = std::floor(fit.hz * length / frames.rate + 0.5);
-  if (periods < 1.0) return Unreliable("loop shorter than one period", fit.hz);
+  if (periods < 1.0) return Unreliable("too short to measure", fit.hz);
   measurement.hz = periods * frames.rate / length;
   const double cents = series::CentsOfRatio(measurement.hz / fit.hz);
   if (std::fabs(cents) > kMostDisagreementCents) {

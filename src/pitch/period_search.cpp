@@ -26,8 +26,9 @@ constexpr double kNoiseDip = 0.8;
 constexpr std::uint32_t kShortestLag = 2;
 // Periods shorter than this many frames are sampled too coarsely for the
 // difference function (a strong upper partial turns by a large part of a
-// cycle between two lags); the spectrum decides them.
-constexpr std::uint32_t kShortestSampledPeriod = 24;
+// cycle between two lags, so its first deep dip may be at a multiple of the
+// period); the spectrum decides them.
+constexpr std::uint32_t kShortestSampledPeriod = 48;
 // A partial counts in the spectrum from this share of the strongest
 // partial's power (-30 dB): a reed's fundamental 20 dB down counts, wind
 // noise 50 dB down does not.

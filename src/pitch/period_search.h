@@ -2,7 +2,8 @@
 // itself (a cumulative-mean-normalised difference function, which dips at
 // every multiple of the period and not at fractions of it, so a reed's weak
 // fundamental or a stopped pipe's strong third partial does not mislead it).
-// Where several multiples dip deep enough, the caller's hint picks one.
+// The hint decides only where a false period competes with the true one;
+// periods too short for the difference function come from the spectrum.
 #pragma once
 
 #include "pitch/pipe_frames.h"

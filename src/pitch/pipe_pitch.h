@@ -36,6 +36,12 @@ struct PitchHint {
   double near_hz = 0.0;
 };
 
+// The hint for MIDI note `note` (60 = middle C) at A4 = 440 Hz. The rough
+// frequency sizes the measurement's search and so enters the last bits of
+// its result: it comes from multiplications by the semitone alone, never
+// from the C library's pow or exp2.
+PitchHint NoteHint(int note);
+
 // Measures the pipe in `image` (a RIFF/WAVE image, WavPack sources already
 // unpacked) as analysed. Reads only the sustain loop or a few seconds of the
 // steady part.

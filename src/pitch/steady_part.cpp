@@ -13,11 +13,10 @@ constexpr std::uint32_t kBlocksPerSecond = 50;
 // Without a loop, only the first seconds are looked at: a pipe is steady
 // long before that, and a release file has decayed by then.
 constexpr std::uint32_t kScannedSeconds = 6;
-// After the attack reaches half its loudness, a tenth of a second more is
-// left out where the file is long enough: a pipe's speech settles after
-// its transient.
-constexpr std::uint32_t kSettlingBlocks = 5;
 constexpr std::uint32_t kLoudnessStride = 3;
+// The attack ends, and the release begins, where the power crosses a
+// quarter of the loudest block's (half its amplitude).
+constexpr double kQuarter = 0.25;
 // The shortest stretch worth measuring without a loop.
 constexpr std::uint32_t kShortestBlocks = 3;
 
@@ -30,34 +29,43 @@ std::uint32_t Seconds(double seconds, std::uint32_t rate) {
 FrameRange LoopStretch(const LoopPoints& loop, std::uint32_t sample_rate) {
   const std::uint32_t length = loop.end - loop.start + 1;
   const std::uint32_t longest = Seconds(kLongestStretchSeconds, sample_rate);
-  const std::uint32_t shortest = Seconds(kShortestStretchSeconds, sample_rate);
   if (length > longest) return {loop.start + (length - longest) / 2, longest};
-  if (length >= shortest) return {loop.start, length};
-  const std::uint32_t count = std::min(shortest, loop.end + 1);
-  return {loop.end + 1 - count, count};
+  return {loop.start, length};
 }
 
-FrameRange SteadiestStretch(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                            std::uint32_t readable) {
-  const std::uint32_t block = std::max<std::uint32_t>(1, analysis.sample_rate / kBlocksPerSecond);
+Loudness ScanLoudness(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t readable) {
+  Loudness loudness;
+  loudness.block = std::max<std::uint32_t>(1, analysis.sample_rate / kBlocksPerSecond);
   const std::uint32_t scanned = std::min<std::uint64_t>(readable, std::uint64_t{kScannedSeconds} * analysis.sample_rate);
-  const std::uint32_t blocks = scanned / block;
-  std::vector<double> power(blocks, 0.0);
+  std::vector<double>& power = loudness.power;
+  power.assign(scanned / loudness.block, 0.0);
   double loudest = 0.0;
-  for (std::uint32_t b = 0; b < blocks; ++b) {
+  for (std::uint32_t b = 0; b < power.size(); ++b) {
     // Every third frame tells the loudness as well as all of them.
-    const PipeFrames frames(image, analysis, b * block, block);
-    for (std::uint32_t n = 0; n < block; n += kLoudnessStride) {
+    const PipeFrames frames(image, analysis, b * loudness.block, loudness.block);
+    for (std::uint32_t n = 0; n < loudness.block; n += kLoudnessStride) {
       for (int c = 0; c < frames.channels; ++c) power[b] = power[b] + frames.at(n, c) * frames.at(n, c);
     }
     loudest = std::max(loudest, power[b]);
   }
-  std::uint32_t attack = 0;
-  while (attack < blocks && power[attack] < 0.25 * loudest) ++attack;
-  if (loudest <= 0.0 || blocks - attack < kShortestBlocks) return {};
-  const std::uint32_t span =
-      std::min(blocks - attack, std::max<std::uint32_t>(kShortestBlocks, kLongestStretchSeconds * kBlocksPerSecond));
-  const std::uint32_t from = std::min(attack + kSettlingBlocks, blocks - span);
+  std::uint32_t& attack = loudness.attack;
+  std::uint32_t& release = loudness.release;
+  while (attack < power.size() && power[attack] < kQuarter * loudest) ++attack;
+  release = static_cast<std::uint32_t>(power.size());
+  while (release > attack && power[release - 1] < kQuarter * loudest) --release;
+  return loudness;
+}
+
+FrameRange SteadiestStretch(const Loudness& loudness, std::uint32_t settling_frames) {
+  const std::vector<double>& power = loudness.power;
+  const std::uint32_t blocks = loudness.release;
+  const std::uint32_t attack = loudness.attack;
+  if (blocks < attack + kShortestBlocks) return {};
+  // Settled where the file leaves room for it; the stretch no longer than
+  // it need be, so the steadiest one can be looked for.
+  const std::uint32_t settling = (settling_frames + loudness.block - 1) / loudness.block;
+  const std::uint32_t from = blocks - attack >= settling + kShortestBlocks ? attack + settling : attack;
+  const std::uint32_t span = std::min<std::uint32_t>(blocks - from, kLongestStretchSeconds * kBlocksPerSecond);
   // The least ratio of loudest to softest block; the earliest on a tie (a
   // decaying release is as steady everywhere, and loudest first).
   std::uint32_t best = from;
@@ -72,7 +80,7 @@ FrameRange SteadiestStretch(std::span<const std::uint8_t> image, const SourceAna
     }
   }
   if (best_ratio == 0.0) return {};
-  return {best * block, span * block};
+  return {best * loudness.block, span * loudness.block};
 }
 
 }  // namespace zelvanor::pitch

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "wave/source_analysis.h"
 
@@ -19,16 +20,26 @@ struct FrameRange {
 // A second is plenty: the fit's precision grows with the stretch's length
 // cubed, and a second of a 30 Hz pipe still holds 30 periods.
 inline constexpr double kLongestStretchSeconds = 1.0;
-// Loops shorter than this are measured together with the frames before
-// them, which a loop is cut from the steady tone to match.
-inline constexpr double kShortestStretchSeconds = 0.25;
 
-// The loop, or its middle second; a short loop with the frames before it.
+// The loop, or its middle second. (Never the frames before it: a short
+// loop may start right behind the attack.)
 FrameRange LoopStretch(const LoopPoints& loop, std::uint32_t sample_rate);
 
-// The steadiest stretch among the first few seconds of `readable` frames,
-// read block by block.
-FrameRange SteadiestStretch(std::span<const std::uint8_t> image, const SourceAnalysis& analysis,
-                            std::uint32_t readable);
+// The loudness of the first few seconds of `readable` frames, block by
+// block: the sound lasts from where the attack reaches half the loudest
+// block's amplitude to where the release falls below it for good.
+struct Loudness {
+  std::uint32_t block = 1;  // frames
+  std::vector<double> power;
+  std::uint32_t attack = 0;   // the first block past the attack
+  std::uint32_t release = 0;  // the first block of the release
+};
+Loudness ScanLoudness(std::span<const std::uint8_t> image, const SourceAnalysis& analysis, std::uint32_t readable);
+
+// The steadiest stretch of up to a second before the release, behind the
+// attack and
+// `settling_frames` more (a pipe's speech settles after its transient),
+// where the file leaves room for them.
+FrameRange SteadiestStretch(const Loudness& loudness, std::uint32_t settling_frames);
 
 }  // namespace zelvanor::pitch

@@ -139,6 +139,8 @@ cases=(
   "studio|+100|Q=3 V=5|no"
   "studio-octave|2|Q=3 U V=2|yes"
   "studio-down|0.73|Q=3 V=4|no"
+  "pitch-standard|Werckmeister_III+2|A=415 V=2|no"
+  "pitch-standard-studio|Equal|A=466.16 Q=3 J=3 V=2|yes"
   "${packed_sets[@]}"
 )
 for case in "${cases[@]}"; do

@@ -17,9 +17,9 @@ enter_fresh_work_dir() {
   cd "$work"
 }
 
-# make_corpus DIR COUNT: COUNT pipes in DIR, mostly 16-bit stereo, with 24-bit
-# mono and 4-channel pipes among them; 2 to 6 seconds each, with a sustain
-# loop and a release cue.
+# make_corpus DIR COUNT: COUNT pipes in DIR of the sizes of real sample sets,
+# 0.3 to 2 MB: half 16-bit stereo, the rest 24-bit stereo, 24-bit mono and
+# 16-bit mono; 3 to 8 seconds each, with a sustain loop and a release cue.
 make_corpus() {
-  "$make_examples" "$1" --count "$2" --seconds 2:6 --formats 16x2,16x2,16x2,16x2,16x2,16x2,24x1,16x4 >/dev/null
+  "$make_examples" "$1" --count "$2" --seconds 3:8 --formats 16x2,16x2,16x2,24x2,24x1,16x1 >/dev/null
 }

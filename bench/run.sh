@@ -5,21 +5,38 @@
 # Zelvanor working on 1, 2 and 4 files at once (J=) beside its default (as
 # many as the cores).
 #
-#   bench/run.sh [--runs N] [--count N] [--dir DIR] [--no-micro]
+#   bench/run.sh [--runs N] [--count N] [--dir DIR]... [--no-micro]
 #
 # --runs   timed runs of each command (default 7); medians are reported
 # --count  pipes in the corpus (default 128, about 100 MB); a second corpus
 #          of twice as many pipes shows how the time grows
 # --dir    put the corpus and the outputs into DIR/zelvanor-bench/ (default
 #          build/bench/, on the file system of the checkout); a tmpfs such as
-#          /dev/shm takes the disk out of the picture and gives steadier figures
+#          /dev/shm takes the disk out of the picture and gives steadier figures;
+#          several --dir run the whole benchmark in each, one after the other
 # --no-micro  skip the microbenchmark of the kernels at the end
 #
 # The machine should be otherwise idle: the script prints the load average
-# it started with.
+# it started and ended with. It ends with the figures files at once are
+# held to: J=2 against J=1, the default J against cp -r, memory against
+# its budget.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+
+# Several --dir: the benchmark once in each.
+dirs=() rest=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --dir) dirs+=("$2"); shift 2 ;;
+    *) rest+=("$1"); shift ;;
+  esac
+done
+if [ "${#dirs[@]}" -gt 1 ]; then
+  for dir in "${dirs[@]}"; do "$0" "${rest[@]}" --dir "$dir"; done
+  exit
+fi
+set -- "${rest[@]}" ${dirs[0]:+--dir "${dirs[0]}"}
 
 load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 runs=7
@@ -195,6 +212,17 @@ for j in 1 2 4 default; do
     "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" \
     "$(awk -v j="$lanes" -v b="$largest" 'BEGIN { print j * (b / 1048576 + 4) }')"
 done
+
+# What files at once are held to, on this machine.
+echo
+echo "files at once, against what they are held to (load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)):"
+printf '  J=2 / J=1 speed-up (wall)        %6s   (at least 1.8 on two idle cores)\n' "$(ratio "${med[j1]}" "${med[j2]}")"
+printf '  Q=2, default J=%d, / cp -r (wall)  %6s   (at most 1.7 on two idle cores)\n' "$default_j" \
+  "$(ratio "${med[q2]}" "${med[floor]}")"
+printf '  processor time J=2 / J=1           %6s   (the same work: near 1)\n' "$(ratio "${cpu[j2]}" "${cpu[j1]}")"
+printf '  Q=2 processor time / cp -r         %6s\n' "$(ratio "${cpu[q2]}" "${cpu[floor]}")"
+printf '  peak memory / budget, default J    %6s   (at most 1)\n' \
+  "$(awk -v k="$rss" -v j="$default_j" -v b="$largest" 'BEGIN { printf "%.2f", (k / 1024) / (j * (b / 1048576 + 4)) }')"
 
 if [ "$micro" -eq 1 ]; then
   cmake --build "$root/build/release" --target zelvanor_microbench >/dev/null 2>&1 || true

@@ -193,7 +193,9 @@ TEST(WriteRetunedWave, EachChunkKind) {
     EXPECT_EQ(out.exit_code.value_or(0), row.exit_code) << out.output;
     EXPECT_TRUE(row.expected.empty() || !std::ranges::search(out.bytes, row.expected).empty());
     EXPECT_NE(out.output.find(row.text), std::string::npos) << out.output;
-    if (row.settings.verbosity == 0 && row.exit_code == 0) EXPECT_EQ(out.output, row.text);  // warnings only
+    if (row.settings.verbosity == 0 && row.exit_code == 0) {
+      EXPECT_EQ(out.output, row.text);  // warnings only
+    }
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
   }
 }

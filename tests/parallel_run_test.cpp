@@ -80,6 +80,17 @@ const Batch kBatches[] = {
        EightPipes(root);
        fs::create_directories(root / "out" / "041-F.wav");
      }},
+    // A long pipe first: the lanes behind it finish short ones, which wait
+    // for their turn until every record is taken, then wait themselves.
+    {"LongFileFirst", {"in/*.wav", "out", "-100", "V=5"}, 0, "035-B.wav tuning by factor 0.943874",
+     [](const fs::path& root) {
+       fs::create_directories(root / "in");
+       fs::create_directories(root / "out");
+       for (int i = 0; i < 20; ++i) {
+         const examples::PipeSpec spec{.note = 35 + i, .channels = i == 0 ? 2 : 1, .seconds = i == 0 ? 8.0 : 0.15};
+         WriteFile(root / "in" / examples::PipeFileName(35 + i), examples::SynthesizePipe(spec).bytes);
+       }
+     }},
     {"NoteNotFound", {"in/*.wav", "out", "Kellner", "T=Equal"}, 99, "can't guess notename from filename in/037-pipe",
      [](const fs::path& root) {
        EightPipes(root);

@@ -2,6 +2,7 @@
 // whole-file reads, on each system by its own rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "platform/directory.h"
@@ -77,6 +78,25 @@ TEST(Platform, ConsoleInterruptDeletesTheOpenTemporary) {
   file.Discard();  // an open file deleted goes with its last handle, as when the process ends
   EXPECT_EQ(ListDirectory(dir.path()), (Names{"done.wav", "old.wav"}));
   EXPECT_EQ(ReadText(dir.path() / "old.wav"), "previous run");
+}
+#endif
+
+#ifdef __linux__
+// A mapped source cannot shrink under the program (a read of a lost page
+// would kill it): another process's truncation waits until the file is
+// released, and the notice of it does not end the process.
+TEST(Platform, MappedSourceHoldsOffATruncation) {
+  ScratchDirectory dir;
+  const fs::path path = dir.path() / "pipe.wav";
+  WriteFile(path, Bytes(1 << 20, 7));
+  platform::MappedFile mapped;
+  ASSERT_TRUE(mapped.Map(path.string()));
+  const pid_t child = StartProgram("/bin/sh", {"-c", ": >pipe.wav"}, dir.path(), -1);
+  ::usleep(200000);  // the truncation is under way
+  EXPECT_EQ(std::count(mapped.data(), mapped.data() + mapped.size(), 7), 1 << 20);
+  mapped.Release();
+  EXPECT_EQ(WaitForExit(child), 0);
+  EXPECT_EQ(fs::file_size(path), 0u);
 }
 #endif
 

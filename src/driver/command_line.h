@@ -46,10 +46,14 @@ struct OptionOutcome {
 };
 
 // The most files a run works on at once. Beyond this the disk, not the
-// processor, sets the pace; and every temporary output of the run must fit
-// the table that an interrupt cleans up.
+// processor, sets the pace.
 inline constexpr int kMaxParallelFiles = 16;
-static_assert(kMaxParallelFiles <= platform::kTemporariesCleanedOnInterrupt);
+// Files in flight per lane: the one it works on and those it finished
+// ahead of their turn. A lane behind a long file goes on with short ones
+// until this many wait; every temporary output of the run, working or
+// waiting, must fit the table that an interrupt cleans up.
+inline constexpr int kFilesInFlightPerLane = 4;
+static_assert(kMaxParallelFiles * kFilesInFlightPerLane <= platform::kTemporariesCleanedOnInterrupt);
 
 // Applies the option words in order. Unknown words print the help or
 // "Unknown special option" and the run goes on. A negative L= is taken as

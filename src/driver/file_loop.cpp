@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/console.h"
@@ -74,50 +75,53 @@ void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::stri
   }
 }
 
-// What one lane keeps: the source buffers and output file it reuses for each
-// of its files (so memory stays at one source and one output buffer per
-// lane, never the whole batch), and what its current file left for the
-// completing thread: the messages, whether there is an output, the failure.
-struct Lane {
-  SourceBuffers buffers;
+// What a file worked on side by side leaves for the completing thread: its
+// output, finished but still temporary (holding no buffer), its messages,
+// whether there is an output, its failure. The source buffers stay with
+// the lane, which goes on to the next file meanwhile.
+struct FinishedFile {
   platform::OutputFile output;
   std::string messages;
   bool has_output = false;
   std::exception_ptr failure;
 };
 
-// Lanes load, analyse and write files side by side, each capturing its
-// file's messages; this thread then takes the files strictly in order,
-// prints a file's messages and puts its output in place, or stops at the
-// first failure with its message. Later files, finished or not, are then
-// discarded unseen: their temporaries go with the lanes, none is renamed
-// and none of their messages is printed. So the standard output, the files
-// and the exit code are those of a run one file after another, and a
-// source retuned in place is only ever replaced by its own complete output,
-// in file order.
+// Lanes load, analyse and write files side by side, each taking the next
+// file nobody has started and capturing its messages; this thread then
+// takes the files strictly in order, prints a file's messages and puts its
+// output in place, or stops at the first failure with its message. Later
+// files, finished or not, are then discarded unseen: their temporaries go
+// with their records, none is renamed and none of their messages is
+// printed. So the standard output, the files and the exit code are those
+// of a run one file after another, and a source retuned in place is only
+// ever replaced by its own complete output, in file order.
 void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& names,
                        std::size_t lane_count) {
-  std::vector<Lane> lanes(lane_count);
-  const auto work = [&](std::size_t item, std::size_t lane_index) {
-    Lane& lane = lanes[lane_index];
-    lane.messages.clear();
-    lane.has_output = false;
-    lane.failure = nullptr;
-    const MessageCapture capture(lane.messages);
+  // Each lane holds one source at a time (so memory stays at one source
+  // per lane, never the whole batch), while finished files wait for their
+  // turn, holding only a closed temporary and their messages.
+  std::vector<SourceBuffers> lanes(lane_count);
+  std::vector<FinishedFile> files(lane_count * std::size_t{kFilesInFlightPerLane});
+  const auto work = [&](std::size_t item, std::size_t lane) {
+    FinishedFile& file = files[item % files.size()];
+    file.messages.clear();
+    file.has_output = false;
+    file.failure = nullptr;
+    const MessageCapture capture(file.messages);
     try {
-      lane.has_output = WriteFileOutput(config, names[item], lane.buffers, lane.output);
+      file.has_output = WriteFileOutput(config, names[item], lanes[lane], file.output);
     } catch (...) {
-      lane.output.Discard();
-      lane.failure = std::current_exception();
+      file.output.Discard();
+      file.failure = std::current_exception();
     }
   };
-  const auto complete = [&](std::size_t /*item*/, std::size_t lane_index) {
-    Lane& lane = lanes[lane_index];
-    PrintCaptured(lane.messages);
-    if (lane.failure) std::rethrow_exception(lane.failure);
-    if (lane.has_output) PutInPlaceAfterItsMessages(lane.output);
+  const auto complete = [&](std::size_t item) {
+    FinishedFile& file = files[item % files.size()];
+    PrintCaptured(file.messages);
+    if (file.failure) std::rethrow_exception(file.failure);
+    if (file.has_output) PutInPlaceAfterItsMessages(file.output);
   };
-  RunOrdered(names.size(), lanes.size(), work, complete);
+  RunOrdered(names.size(), lanes.size(), files.size(), work, complete);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "driver/ordered_batch.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -12,28 +13,33 @@ namespace {
 // read and written under `lock`.
 struct Progress {
   std::mutex lock;
-  std::condition_variable work_done;     // a lane finished an item
-  std::condition_variable item_completed; // the next item was completed, or stop
-  std::vector<std::size_t> finished;      // per lane: items it has finished
-  std::size_t completed = 0;              // items 0 .. completed-1 are complete
+  std::condition_variable work_done;       // a lane finished an item
+  std::condition_variable item_completed;  // the window moved on, or stop
+  std::vector<bool> finished;              // per record: its item's work is done
+  std::size_t next = 0;                    // the first item no lane has taken
+  std::size_t completed = 0;               // items 0 .. completed-1 are complete
   bool stop = false;
 };
 
-void RunLane(std::size_t count, std::size_t lanes, std::size_t lane, Progress& progress,
+void RunLane(std::size_t count, std::size_t window, std::size_t lane, Progress& progress,
              const std::function<void(std::size_t, std::size_t)>& work) {
-  for (std::size_t item = lane; item < count; item += lanes) {
+  for (;;) {
+    std::size_t item = 0;
     {
       std::unique_lock<std::mutex> hold(progress.lock);
-      // The lane's resources are free once its previous item is complete.
-      progress.item_completed.wait(
-          hold, [&] { return progress.stop || progress.completed + lanes > item; });
-      if (progress.stop) return;
+      // The next item's record is free once the item `window` before it is complete.
+      progress.item_completed.wait(hold, [&] {
+        return progress.stop || progress.next == count || progress.next < progress.completed + window;
+      });
+      if (progress.stop || progress.next == count) return;
+      item = progress.next++;
     }
     work(item, lane);
     {
       const std::lock_guard<std::mutex> hold(progress.lock);
-      ++progress.finished[lane];
+      progress.finished[item % window] = true;
     }
+    // Only the completing thread waits for this.
     progress.work_done.notify_one();
   }
 }
@@ -63,25 +69,26 @@ class Crew {
 
 }  // namespace
 
-void RunOrdered(std::size_t count, std::size_t lanes,
+void RunOrdered(std::size_t count, std::size_t lanes, std::size_t window,
                 const std::function<void(std::size_t, std::size_t)>& work,
-                const std::function<void(std::size_t, std::size_t)>& complete) {
+                const std::function<void(std::size_t)>& complete) {
   if (count == 0 || lanes == 0) return;
+  window = std::max<std::size_t>(window, 1);
   Progress progress;
-  progress.finished.assign(lanes, 0);
+  progress.finished.assign(window, false);
   Crew crew(progress);
   for (std::size_t lane = 0; lane < lanes; ++lane) {
     // An exception escaping `work` would end the process (std::terminate):
     // it cannot cross to the completing thread, hence the contract.
-    crew.threads().emplace_back([&, lane] { RunLane(count, lanes, lane, progress, work); });
+    crew.threads().emplace_back([&, lane] { RunLane(count, window, lane, progress, work); });
   }
   for (std::size_t item = 0; item < count; ++item) {
-    const std::size_t lane = item % lanes;
     {
       std::unique_lock<std::mutex> hold(progress.lock);
-      progress.work_done.wait(hold, [&] { return progress.finished[lane] > item / lanes; });
+      progress.work_done.wait(hold, [&] { return progress.finished[item % window]; });
+      progress.finished[item % window] = false;  // for the item that will take the record next
     }
-    complete(item, lane);
+    complete(item);
     {
       const std::lock_guard<std::mutex> hold(progress.lock);
       progress.completed = item + 1;

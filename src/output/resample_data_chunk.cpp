@@ -11,6 +11,7 @@
 #include "output/output_steps.h"
 #include "output/resample_plan.h"
 #include "output/source_walk.h"
+#include "output/tap_gather.h"
 #include "wave/chunk_layout.h"
 #include "wave/sample_access.h"
 
@@ -31,6 +32,7 @@ struct FrameBlock {
   alignas(64) std::int32_t after_next[kChannels][kBlockFrames];
   alignas(64) std::int32_t result[kChannels][kBlockFrames];
   alignas(64) double position[kBlockFrames];
+  alignas(64) std::int64_t current_offset[kBlockFrames];  // of each frame's current frame, for the gather
 };
 
 template <class Kernel>
@@ -87,6 +89,23 @@ void FillBlock(SourceWalk<kWidth * kChannels>& walk, const std::uint8_t* frames,
     // The common stretch: consecutive frames around the read pointer.
     const std::int64_t regular = walk.RegularFrames(count - k);
     if (regular > 0) {
+#ifdef ZELVANOR_TAP_GATHER
+      if constexpr (kWidth == 2 && kChannels <= 2 && Kernel::kTaps == 4) {
+        walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current) {
+          block.position[k + j] = r;
+          block.current_offset[k + j] = current;
+        });
+        TapRows rows[kChannels];
+        for (int c = 0; c < kChannels; ++c) {
+          rows[c] = {{block.previous[c], block.current[c], block.next[c], block.after_next[c]}};
+        }
+        const int end = k + static_cast<int>(regular);
+        for (k += GatherTaps16<kChannels>(frames, block.current_offset, k, end - k, rows); k < end; ++k) {
+          FillTaps<Kernel, kWidth, kChannels>(block, k, frames + block.current_offset[k], kConsecutive);
+        }
+        continue;
+      }
+#endif
       walk.AdvanceRegular(regular, [&](std::int64_t j, double r, std::int64_t current) {
         block.position[k + j] = r;
         FillTaps<Kernel, kWidth, kChannels>(block, k + j, frames + current, kConsecutive);

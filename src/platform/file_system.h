@@ -35,6 +35,37 @@ class InputFile {
   OsHandle handle_ = kNoOsHandle;
 };
 
+// A whole file mapped into memory for reading, so that its bytes are not
+// copied at all. A mapped file that shrinks under the program would make
+// the next read of a lost page kill the process (SIGBUS), so a file is
+// mapped only where the system can hold that off: on Linux, under a read
+// lease, which makes any other process that opens the file for writing or
+// truncates it wait until the mapping is released (or, if the program is
+// held up, for the system's lease-break time, 45 s by default). Elsewhere,
+// and where no lease can be had (a file of another user, a file open for
+// writing, a file system without leases), Map declines and the caller
+// reads the file instead.
+class MappedFile {
+ public:
+  MappedFile() = default;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile() { Release(); }
+
+  // Maps the file at `path`, releasing any earlier one; false (and nothing
+  // mapped) when it cannot be mapped safely or is empty.
+  bool Map(const std::string& path);
+  const std::uint8_t* data() const { return data_; }
+  std::uint64_t size() const { return size_; }
+  // Unmaps the file and lets writers at it again.
+  void Release();
+
+ private:
+  OsHandle handle_ = kNoOsHandle;
+  const std::uint8_t* data_ = nullptr;
+  std::uint64_t size_ = 0;
+};
+
 // The whole file, or nothing when it cannot be opened.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 

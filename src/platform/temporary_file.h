@@ -15,8 +15,9 @@ namespace zelvanor::platform {
 
 // Temporary files that an interrupt is sure to remove when they exist at
 // the same moment; a further one would be left behind by a signal. A run
-// keeps at most one per file it works on at once.
-inline constexpr int kTemporariesCleanedOnInterrupt = 16;
+// keeps at most one per file in flight: those its lanes work on and those
+// finished and waiting for their turn.
+inline constexpr int kTemporariesCleanedOnInterrupt = 64;
 
 class TemporaryFile {
  public:

@@ -25,6 +25,7 @@ SourceImage::SourceImage(Allocator allocator) : allocator_(std::move(allocator))
 
 bool SourceImage::Reserve(std::uint32_t size) {
   length_ = 0;
+  mapped_.Release();
   if (size <= capacity_) return true;
   // The old contents are not kept: release before asking for the new block.
   buffer_.reset();
@@ -35,6 +36,17 @@ bool SourceImage::Reserve(std::uint32_t size) {
     capacity_ = 0;
     return false;
   }
+  return true;
+}
+
+bool SourceImage::Map(const std::string& path, std::uint64_t limit) {
+  length_ = 0;
+  if (!mapped_.Map(path)) return false;
+  if (mapped_.size() > limit) {
+    mapped_.Release();
+    return false;
+  }
+  length_ = static_cast<std::uint32_t>(mapped_.size());
   return true;
 }
 
@@ -56,6 +68,9 @@ std::uint32_t LoadSourceImage(const std::string& path, SourceImage& image) {
     return 0;
   }
   const auto size = static_cast<std::uint32_t>(*status_size);
+  // The file as it is when mapped, which may differ from the status read a
+  // moment ago, held to the same limit.
+  if (image.Map(path, std::numeric_limits<std::uint32_t>::max() - SourceImage::kHeadroom)) return image.length();
   if (!image.Reserve(size)) return 0;
 
   platform::InputFile file;

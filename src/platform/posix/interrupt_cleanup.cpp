@@ -19,11 +19,13 @@ constexpr int kCleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 struct Slot {
   std::atomic<bool> taken{false};  // owned by an output file
   std::atomic<bool> armed{false};  // path is complete and may be removed
-  char path[PATH_MAX];
+  char path[PATH_MAX] = {};
 };
 
-// Process-wide by necessity: a signal handler has no other way in.
-Slot g_slots[kInterruptSlots];
+// Process-wide by necessity: a signal handler has no other way in. Set up
+// at compile time (all zero), so that its pages stay untouched, and cost
+// no memory, until a temporary file takes a slot.
+constinit Slot g_slots[kInterruptSlots];
 // Threads inside an InterruptDeferral, and whether a handler has begun.
 // The two form a handshake (each side writes its own flag, then reads the
 // other's, all sequentially consistent): either the handler sees the

@@ -1,8 +1,8 @@
 // Temporary output files that Ctrl-C (SIGINT), SIGTERM, SIGHUP or a closed
 // standard output (SIGPIPE) must not leave behind. The signal handler can
 // only reach process-wide state, so the names live in a fixed table;
-// registering is rare (once per output) and the table is small because at
-// most one output per file worked on at once is open (16 at most).
+// registering is rare (once per output) and the table is small because a
+// run keeps one temporary per file in flight (a few per lane, 64 at most).
 #pragma once
 
 #include <signal.h>

@@ -45,6 +45,15 @@ void InputFile::Close() {
   handle_ = kNoOsHandle;
 }
 
+// Windows sources are always read whole (InputFile): the mapping and the
+// lease that makes it safe are Linux measures, measured there.
+bool MappedFile::Map(const std::string& /*path*/) {
+  Release();
+  return false;
+}
+
+void MappedFile::Release() {}
+
 bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
 }  // namespace zelvanor::platform

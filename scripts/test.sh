@@ -3,7 +3,8 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh base
+# The test set adds what the page checks use (libxml2, headless Chromium).
+scripts/install-deps.sh base test
 
 for preset in release sanitize; do
   echo "=== $preset build and tests ==="

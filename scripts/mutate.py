@@ -1,0 +1,278 @@
+#!/usr/bin/env python3
+"""The mutation engine of scripts/mutate.sh.
+
+  mutate.py list SEED SIZE      the sample: one mutant a line, tab-separated:
+                                identity (file:line:column:operator), then
+                                the text replaced and its replacement
+  mutate.py apply IDENTITY      applies that one mutant to its file
+  mutate.py count               how many mutants src/ offers, per folder
+
+A mutant is one small change at one place of the code the Linux build
+compiles: comments, string literals and preprocessor lines are never touched,
+nor the code of the Windows build and of the build without libwavpack. Its
+identity is the place and the operator, so the same seed over the same src/
+picks the same mutants, and a list of equivalent mutants stays valid while
+the code around them does not move.
+"""
+import random
+import re
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+SOURCES = ROOT / "src"
+# Not compiled by the Linux build the suite runs on: a mutant there would
+# survive for no fault of the tests.
+NOT_BUILT = ("src/platform/windows/", "src/wavpack/unavailable/")
+
+
+def code_mask(text):
+    """The text with comments, string and character literals and preprocessor
+    lines blanked (same length, newlines kept), so that the patterns below
+    only see code."""
+    out = list(text)
+    i, n = 0, len(text)
+    at_line_start = True
+    while i < n:
+        c = text[i]
+        if c == "\n":
+            at_line_start = True
+            i += 1
+            continue
+        if at_line_start and c in " \t":
+            i += 1
+            continue
+        if at_line_start and c == "#":
+            # A directive, with its continuation lines.
+            while i < n and text[i] != "\n":
+                if text[i] == "\\" and i + 1 < n and text[i + 1] == "\n":
+                    out[i] = " "
+                    i += 2
+                    continue
+                out[i] = " "
+                i += 1
+            continue
+        at_line_start = False
+        if text.startswith("//", i):
+            while i < n and text[i] != "\n":
+                out[i] = " "
+                i += 1
+            continue
+        if text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            end = n if end < 0 else end + 2
+            for k in range(i, end):
+                if text[k] != "\n":
+                    out[k] = " "
+            i = end
+            continue
+        raw = re.match(r'(?:u8|u|U|L)?R"([^(\s]*)\(', text[i:i + 40])
+        if raw and (i == 0 or not (text[i - 1].isalnum() or text[i - 1] == "_")):
+            end = text.find(")" + raw.group(1) + '"', i)
+            end = n if end < 0 else end + len(raw.group(1)) + 2
+            for k in range(i, end):
+                if text[k] != "\n":
+                    out[k] = " "
+            i = end
+            continue
+        if c in "\"'":
+            # A digit separator (1'000) is no character literal.
+            if c == "'" and i > 0 and text[i - 1].isalnum() and i + 1 < n and text[i + 1].isalnum():
+                i += 1
+                continue
+            k = i + 1
+            while k < n and text[k] != c and text[k] != "\n":
+                k += 2 if text[k] == "\\" else 1
+            for j in range(i, min(k + 1, n)):
+                out[j] = " "
+            i = k + 1
+            continue
+        i += 1
+    return "".join(out)
+
+
+def windows_only_lines(text):
+    """Line numbers (1-based) inside a preprocessor branch for Windows alone."""
+    skip, stack = set(), []  # stack: is this branch Windows-only?
+    for number, line in enumerate(text.split("\n"), 1):
+        s = line.strip()
+        if re.match(r"#\s*if", s):
+            windows = "WIN32" in s and "!" not in s and "ifndef" not in s
+            posix = "WIN32" in s and ("!" in s or "ifndef" in s)
+            stack.append("win" if windows else "posix" if posix else "other")
+        elif re.match(r"#\s*(else|elif)", s) and stack:
+            stack[-1] = {"win": "posix", "posix": "win"}.get(stack[-1], "other")
+        elif re.match(r"#\s*endif", s) and stack:
+            stack.pop()
+        elif "win" in stack:
+            skip.add(number)
+    return skip
+
+
+def matching_paren(mask, open_at):
+    depth = 0
+    for k in range(open_at, len(mask)):
+        if mask[k] == "(":
+            depth += 1
+        elif mask[k] == ")":
+            depth -= 1
+            if depth == 0:
+                return k
+    return -1
+
+
+REL_INCLUSIVE = {"<": "<=", "<=": "<", ">": ">=", ">=": ">"}
+REL_NEGATE = {"<": ">=", "<=": ">", ">": "<=", ">=": "<", "==": "!=", "!=": "=="}
+ASSIGNMENT = r"(?:=|\+=|-=|\*=|/=|%=|<<=|>>=|\|=|&=|\^=)"
+
+
+def mutants_of(path, text):
+    """Every mutant of one file: (line, column, operator, start, end, replacement)."""
+    mask = code_mask(text)
+    skip = windows_only_lines(text)
+    line_starts = [0] + [m.end() for m in re.finditer("\n", text)]
+
+    def where(offset):
+        lo, hi = 0, len(line_starts) - 1
+        while lo < hi:
+            mid = (lo + hi + 1) // 2
+            if line_starts[mid] <= offset:
+                lo = mid
+            else:
+                hi = mid - 1
+        return lo + 1, offset - line_starts[lo] + 1
+
+    found = []
+
+    def add(operator, start, end, replacement):
+        line, column = where(start)
+        if line not in skip:
+            found.append((line, column, operator, start, end, replacement))
+
+    # Relational operators between spaces (a template's angle brackets and
+    # the shift operators never stand that way).
+    for m in re.finditer(r"(?<= )(<=|>=|==|!=|<|>)(?= )", mask):
+        op = m.group(1)
+        if op in REL_INCLUSIVE:
+            add("relational-inclusive", m.start(), m.end(), REL_INCLUSIVE[op])
+        add("relational-negated", m.start(), m.end(), REL_NEGATE[op])
+    for m in re.finditer(r"(?<= )(&&|\|\|)(?= )", mask):
+        add("logic-swapped", m.start(), m.end(), "||" if m.group(1) == "&&" else "&&")
+    # + 1 and - 1 dropped; + 1 added to an index.
+    for m in re.finditer(r" [+-] 1(?![\w.'])", mask):
+        add("one-dropped", m.start(), m.end(), "")
+    for m in re.finditer(r"[\w)](\])", mask):
+        add("one-added-to-index", m.start(1), m.start(1), " + 1")
+    # Binary + and - exchanged.
+    for m in re.finditer(r"(?<=[\w)\]]) ([+-]) (?=[\w(])", mask):
+        add("plus-minus-swapped", m.start(1), m.end(1), "-" if m.group(1) == "+" else "+")
+    # Integer constants moved by one.
+    for m in re.finditer(r"(?<![\w.'])(0[xX][0-9a-fA-F']+|\d[\d']*)([uUlL]*)(?![\w.'])", mask):
+        digits = m.group(1).replace("'", "")
+        value = int(digits, 16) if digits[:2] in ("0x", "0X") else int(digits)
+        for operator, moved in (("constant-plus-one", value + 1), ("constant-minus-one", value - 1)):
+            if moved < 0:
+                continue
+            text_value = (hex(moved) if digits[:2] in ("0x", "0X") else str(moved))
+            if digits[:2] == "0X" or any(ch in "ABCDEF" for ch in digits):
+                text_value = "0x" + text_value[2:].upper()
+            add(operator, m.start(1), m.end(1), text_value)
+    for m in re.finditer(r"\b(true|false)\b", mask):
+        add("boolean-flipped", m.start(), m.end(), "false" if m.group(1) == "true" else "true")
+    # Conditions negated, a negation dropped.
+    for m in re.finditer(r"\b(if|while) \(", mask):
+        open_at = m.end() - 1
+        close = matching_paren(mask, open_at)
+        if close > 0 and ";" not in mask[open_at:close]:
+            line, column = where(m.start())
+            if line not in skip:
+                # Two edits as one: the whole condition wrapped.
+                found.append((line, column, "condition-negated", open_at + 1, close,
+                              "!(" + text[open_at + 1:close] + ")"))
+    for m in re.finditer(r"(?<![\w)\]])!(?![=])(?=[\w(])", mask):
+        add("negation-dropped", m.start(), m.end(), "")
+    # Statements: a whole line that is one assignment or call.
+    lines = mask.split("\n")
+    for index, line in enumerate(lines):
+        s = line.strip()
+        previous = lines[index - 1].strip() if index else ";"
+        if not s.endswith(";") or not previous.endswith((";", "{", "}", ")")) and previous != "":
+            continue
+        if previous.endswith(")") and not re.match(r"(if|for|while|else)\b|}", previous):
+            continue
+        call = re.fullmatch(r"[\w.:\->\[\]*]+(?:<[\w:, ]*>)?\(.*\);", s)
+        assign = re.fullmatch(r"[\w.:\->\[\]*]+ " + ASSIGNMENT + r" .*;", s) or re.fullmatch(r"(\+\+|--)[\w.\->]+;|[\w.\->]+(\+\+|--);", s)
+        if (call or assign) and not re.match(r"(return|throw|delete|case|goto)\b", s):
+            start = line_starts[index] + line.index(s)
+            add("statement-removed", start, start + len(s), "{}")
+    for m in re.finditer(r"\breturn ([^;]+);", mask):
+        value = m.group(1).strip()
+        if value in ("true", "false", "{}") or "\n" in m.group(0):
+            continue
+        add("return-replaced", m.start(1), m.end(1), "{}")
+    return found
+
+
+def source_files():
+    for path in sorted(SOURCES.rglob("*")):
+        rel = path.relative_to(ROOT).as_posix()
+        if path.suffix in (".cpp", ".h") and not rel.startswith(NOT_BUILT):
+            yield rel, path
+
+
+def all_mutants():
+    every = []
+    for rel, path in source_files():
+        text = path.read_text(encoding="utf-8")
+        for line, column, operator, start, end, replacement in mutants_of(rel, text):
+            identity = f"{rel}:{line}:{column}:{operator}"
+            every.append((identity, text[start:end], replacement, rel, start, end))
+    # Several mutants of one operator at one place (a constant moved up and
+    # down has two operators already) cannot happen but would share a name.
+    seen, unique = set(), []
+    for mutant in every:
+        if mutant[0] not in seen:
+            seen.add(mutant[0])
+            unique.append(mutant)
+    return unique
+
+
+def show(text):
+    text = " ".join(text.split())
+    return text if len(text) <= 60 else text[:57] + "..."
+
+
+def main():
+    command = sys.argv[1] if len(sys.argv) > 1 else ""
+    if command == "list":
+        seed, size = sys.argv[2], int(sys.argv[3])
+        every = all_mutants()
+        chosen = random.Random(seed).sample(every, min(size, len(every)))
+        for identity, original, replacement, *_ in sorted(chosen, key=lambda m: (m[3], m[4], m[0])):
+            print(f"{identity}\t{show(original) or '(nothing)'}\t{show(replacement) or '(nothing)'}")
+    elif command == "apply":
+        wanted = sys.argv[2]
+        rel = wanted.split(":")[0]
+        text = (ROOT / rel).read_text(encoding="utf-8")
+        for line, column, operator, start, end, replacement in mutants_of(rel, text):
+            if f"{rel}:{line}:{column}:{operator}" == wanted:
+                (ROOT / rel).write_text(text[:start] + replacement + text[end:], encoding="utf-8")
+                return 0
+        print(f"no mutant {wanted}", file=sys.stderr)
+        return 1
+    elif command == "count":
+        per = {}
+        for identity, *_ in all_mutants():
+            folder = "/".join(identity.split("/")[:2])
+            per[folder] = per.get(folder, 0) + 1
+        for folder, count in sorted(per.items()):
+            print(f"{count:6} {folder}")
+        print(f"{sum(per.values()):6} in all")
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -38,7 +38,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVANOR_BUILD_TEST
   -DZELVANOR_BUILD_BENCH=OFF ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
 cmake --build "$build" --target zelvanor zelvanor_tests >/dev/null
 log=$PWD/$build/mutant.log
-suite() { (cd "$build/tests" && timeout 120 ./zelvanor_tests --gtest_brief=1 --gtest_fail_fast >"$log" 2>&1) 2>/dev/null; }
+suite() { (cd "$build/tests" && timeout 30 ./zelvanor_tests --gtest_brief=1 --gtest_fail_fast >"$log" 2>&1) 2>/dev/null; }
 if ! suite; then
   echo "the suite fails without any mutant (see $log)" >&2
   exit 2

@@ -65,7 +65,9 @@ TEST(Driver, Runs) {
        "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "P=0", "V=2", "p=1", "P=0"},
        "Stated pitch moves with the retune\nStated pitch kept as the sources have it\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "L=-5"}, "Dummy loop length -5 is negative, no dummy loop is added\n" + kNoMatch, 99},
+      {{}, {"*.wav", "out", "1", "L=0", "L=-1", "V=2", "J=17", "J=16", "J=1", "J=0", "O=-2147483649"},
+       "Dummy loop length -1 is negative, no dummy loop is added\nParallel files set to 16\nParallel files set to 16\n"
+       "Parallel files set to 1\nParallel files set to 1\nPipe_offset set to -2147483648\n" + kNoMatch, 99},
       {{"ZELVANOR.INI", "pages/"}, {"*.wav", "pages/", "Kellner", "h", "u", "x", "V=0"}, "", 0,
        "ZELVANOR.INI pages/ pages/tuning.html"},
       // The detune argument: a factor, cents or a temperament; its range is checked before any file is read.

@@ -42,29 +42,33 @@ TEST(Reliability, RunsThatEndEarly) {
 }
 
 #ifndef _WIN32
-// Ctrl-C, kill, a closed terminal in the middle of the second file of a
-// set retuned in place: the first is retuned, the others are as they
-// were, no temporary is left, and a shell sees the signal's exit status.
-// One file at a time (J=1), so the temporary in sight tells which are done.
+// Ctrl-C, kill, a closed terminal in the middle of a set retuned in place,
+// past more files than the interrupt handler has slots (each must give its
+// slot back): the files before are retuned, the others are as they were,
+// no temporary is left, and a shell sees the signal's exit status. One file
+// at a time (J=1), so the temporary in sight tells which are done.
 TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
   const Bytes pipe = examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 5}).bytes;
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal_number);
     ScratchDirectory dir;
-    for (const char* name : {"a.wav", "b.wav", "c.wav"}) WriteFile(dir.path() / name, pipe);
+    std::map<std::string, Bytes> before;  // 18 short pipes, then two long ones
+    for (char c = 'a'; c <= 't'; ++c) before[std::string(1, c) + ".wav"] = c < 's' ? SourceNamed("a.wav") : pipe;
+    for (const auto& [name, bytes] : before) WriteFile(dir.path() / name, bytes);
     const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "0.2", "U", "J=1"}, dir.path(), -1);
     ASSERT_GT(child, 0);
-    std::string busy;  // the source being retuned: b.wav, or c.wav after a slow look
-    for (siginfo_t ended{}; (busy.empty() || busy == "a.wav") && ended.si_pid == 0;) {
+    std::string busy;  // the source being retuned: s.wav, or t.wav after a slow look
+    for (siginfo_t ended{}; busy < "s.wav" && ended.si_pid == 0;) {
       const std::vector<std::string> temporaries = TemporariesIn(dir.path());
       if (!temporaries.empty()) busy = temporaries[0].substr(0, 5);
       ::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT);
     }
     ::kill(child, signal_number);
     EXPECT_EQ(WaitForExit(child), 128 + signal_number);
-    ASSERT_TRUE(busy == "b.wav" || busy == "c.wav") << "the run ended before it could be interrupted";
-    const std::map<std::string, Bytes> before = {{"a.wav", pipe}, {"b.wav", pipe}, {"c.wav", pipe}};
-    EXPECT_EQ(Listing(dir.path(), before), busy == "b.wav" ? "a.wav* b.wav c.wav" : "a.wav* b.wav* c.wav");
+    ASSERT_TRUE(busy == "s.wav" || busy == "t.wav") << "the run ended before it could be interrupted";
+    std::string expected;
+    for (const auto& [name, bytes] : before) expected += (expected.empty() ? "" : " ") + name + (name < busy ? "*" : "");
+    EXPECT_EQ(Listing(dir.path(), before), expected);
   }
 }
 #endif

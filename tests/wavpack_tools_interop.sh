@@ -5,8 +5,9 @@
 #   wavpack_tools_interop.sh ZELVANOR PIPE_FOLDER "WAVPACK_OPTIONS"|default
 #     packs the pipes with wavpack and those options and retunes them in
 #     place; then for every pipe wvunpack of the output is byte for byte the
-#     file Zelvanor writes from the unpacked pipe (same options), wvunpack -v
-#     verifies it and wvunpack -ss shows the source's modalities.
+#     file Zelvanor writes from the unpacked pipe (same options), wvunpack -vm
+#     verifies it (and the MD5 it stores, where the source had one) and
+#     wvunpack -ss shows the source's modalities.
 #   wavpack_tools_interop.sh ZELVANOR PIPE_FOLDER lossy
 #     a hybrid (lossy) pipe is reported, left as it is, and the run goes on.
 #
@@ -61,7 +62,7 @@ for options in "+100" "0.8 Q=0 X L=300"; do
     [ "$(head -c 4 "$file")" = wvpk ] || fail "$name is no longer WavPack"
     wvunpack -q -y "$file" -o "unpacked/$name" 2>/dev/null || fail "wvunpack $name"
     cmp "unpacked/$name" "retuned/$name" || fail "$name unpacks to another file than the plain pipe gives ($options)"
-    wvunpack -q -v "$file" 2>/dev/null || fail "wvunpack -v finds $name damaged"
+    wvunpack -q -vm "$file" 2>/dev/null || fail "wvunpack -vm finds $name damaged, or the MD5 it stores wrong"
     modalities() { wvunpack -ss "$1" 2>/dev/null | grep -E '^(modalities|original md5):' | sed 's/md5: .*/md5/'; }
     [ "$(modalities "$file")" = "$(modalities "sources/$name")" ] ||
       fail "$name: $(modalities "$file") instead of $(modalities "sources/$name")"

@@ -9,7 +9,8 @@
 
 A mutant is one small change at one place of the code the Linux build
 compiles: comments, string literals and preprocessor lines are never touched,
-nor the code of the Windows build and of the build without libwavpack. Its
+nor code the Linux build does not compile (the Windows build's, the build
+without libwavpack's, a preprocessor branch for another compiler). Its
 identity is the place and the operator, so the same seed over the same src/
 picks the same mutants, and a list of equivalent mutants stays valid while
 the code around them does not move.
@@ -91,21 +92,64 @@ def code_mask(text):
     return "".join(out)
 
 
-def windows_only_lines(text):
-    """Line numbers (1-based) inside a preprocessor branch for Windows alone."""
-    skip, stack = set(), []  # stack: is this branch Windows-only?
-    for number, line in enumerate(text.split("\n"), 1):
+# The macros of the build the suite runs in (Linux, GCC, x86-64, release):
+# code under a condition they decide otherwise is not compiled there. Other
+# conditions count as true, on both of their branches.
+DEFINED = {"__GNUC__", "__linux__", "__x86_64__", "__ELF__", "__unix__"}
+UNDEFINED = {"_WIN32", "WIN32", "_MSC_VER", "__APPLE__", "__clang__", "ZELVANOR_NO_CPU_DISPATCH"}
+
+
+def condition_value(expression):
+    """True, False, or None when the build's macros do not decide it."""
+    def known(m):
+        name = m.group(1)
+        if name in DEFINED:
+            return " True "
+        if name in UNDEFINED:
+            return " False "
+        raise KeyError(name)
+    try:
+        text = re.sub(r"defined\s*\(\s*(\w+)\s*\)|defined\s+(\w+)",
+                      lambda m: known(re.match(r"(\w+)", m.group(1) or m.group(2))), expression)
+        text = text.replace("&&", " and ").replace("||", " or ")
+        text = re.sub(r"!(?!=)", " not ", text)
+        if re.search(r"[A-Za-z_]\w*", re.sub(r"\b(True|False|and|or|not)\b", "", text)):
+            return None
+        return bool(eval(text))
+    except (KeyError, SyntaxError):
+        return None
+
+
+def uncompiled_lines(text):
+    """Line numbers (1-based) inside preprocessor branches this build skips."""
+    skip, stack = set(), []  # per #if: [branch compiled, some branch certainly taken]
+    lines = text.split("\n")
+    number = 0
+    while number < len(lines):
+        line = lines[number]
+        first = number
+        while line.endswith("\\") and number + 1 < len(lines):
+            number += 1
+            line = line[:-1] + lines[number]
+        number += 1
         s = line.strip()
-        if re.match(r"#\s*if", s):
-            windows = "WIN32" in s and "!" not in s and "ifndef" not in s
-            posix = "WIN32" in s and ("!" in s or "ifndef" in s)
-            stack.append("win" if windows else "posix" if posix else "other")
-        elif re.match(r"#\s*(else|elif)", s) and stack:
-            stack[-1] = {"win": "posix", "posix": "win"}.get(stack[-1], "other")
-        elif re.match(r"#\s*endif", s) and stack:
-            stack.pop()
-        elif "win" in stack:
-            skip.add(number)
+        directive = re.match(r"#\s*(ifdef|ifndef|if|elif|else|endif)\b(.*)", s)
+        if directive:
+            kind, rest = directive.group(1), directive.group(2).strip()
+            if kind in ("if", "ifdef", "ifndef"):
+                value = (condition_value(rest) if kind == "if" else
+                         condition_value(("!" if kind == "ifndef" else "") + "defined(" + rest + ")"))
+                stack.append([value is not False, value is True])
+            elif kind == "elif" and stack:
+                value = condition_value(rest)
+                stack[-1] = [not stack[-1][1] and value is not False, stack[-1][1] or value is True]
+            elif kind == "else" and stack:
+                stack[-1] = [not stack[-1][1], True]
+            elif kind == "endif" and stack:
+                stack.pop()
+            continue
+        if not all(compiled for compiled, _ in stack):
+            skip.update(range(first + 1, number + 1))
     return skip
 
 
@@ -129,7 +173,7 @@ ASSIGNMENT = r"(?:=|\+=|-=|\*=|/=|%=|<<=|>>=|\|=|&=|\^=)"
 def mutants_of(path, text):
     """Every mutant of one file: (line, column, operator, start, end, replacement)."""
     mask = code_mask(text)
-    skip = windows_only_lines(text)
+    skip = uncompiled_lines(text)
     line_starts = [0] + [m.end() for m in re.finditer("\n", text)]
 
     def where(offset):

@@ -83,8 +83,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
   const struct {
     std::string name;
     Bytes image;
-    Bytes expected;    // bytes the output holds: whole chunks, or the whole file
-    std::string text;  // a part of what was printed
+    Bytes expected;  // bytes the output holds: whole chunks, or the whole file
     int exit_code = 0;
     Settings settings = Verbose(0);
     double factor = 1.0;
@@ -92,112 +91,95 @@ TEST(WriteRetunedWave, EachChunkKind) {
     const SourceAnalysis* stated = nullptr;  // the analysis, when not the image's own
   } rows[] = {
       {"every fmt goes out with the last one's body", WaveBuilder().Fmt(kMono).Data(Tone(10, 1, 16))
-           .Fmt({.rate = 22050}).Build(), Cat({Chunk("fmt ", FmtBody({.rate = 22050})), Header("data", 20)}), ""},
+           .Fmt({.rate = 22050}).Build(), Cat({Chunk("fmt ", FmtBody({.rate = 22050})), Header("data", 20)})},
       {"cue positions mapped, the rest kept", WaveBuilder().Fmt(kMono).Data(Tone(2000, 1, 16)).Cue({{.id = 0},
            {.id = 1, .position = 7, .offset = 1, .chunk = "slnt"}, {.id = 2, .offset = 2}, {.id = 3, .offset = 3},
            {.id = 4, .offset = 1001, .block_start = 9}}).Build(),
        Cues({{.id = 0}, {.id = 1, .position = 4, .offset = 1, .chunk = "slnt"}, {.id = 2, .offset = 1},
-             {.id = 3, .offset = 2}, {.id = 4, .offset = 501, .block_start = 9}}),
-       "5 cue-points:\n  CUE POINT 0 POS 0 Offset=0\n  CUE POINT 1 POS 4 Offset=1\n", 0, Verbose(4), 2.0},
+             {.id = 3, .offset = 2}, {.id = 4, .offset = 501, .block_start = 9}}), 0, Verbose(4), 2.0},
       {"positions behind the cut move down by its length", Released(99990), Cat({Cues({{.id = 1},
            {.id = 2, .offset = 50020}, {.id = 3, .position = 50010}}), Chunk("smpl", SmplBody({{.start = 40000,
-           .end = 50000}}))}), ""},
+           .end = 50000}}))})},
       {"U keeps every position", Released(50011),
-       Cues({{.id = 1}, {.id = 2, .offset = 100000}, {.id = 3, .position = 50011}}), "", 0,
+       Cues({{.id = 1}, {.id = 2, .offset = 100000}, {.id = 3, .position = 50011}}), 0,
        {.verbosity = 0, .keep_unused_part = true}},
-      {"a position inside the cut", Released(50011), {}, kInsideTheCut, 99},
+      {"a position inside the cut", Released(50011), {}, 99},
       {"smpl loops mapped, sampler data and pad byte kept", WaveBuilder().Fmt(kMono).Data(Tone(100, 1, 16))
            .Smpl({{.id = 3, .type = 7, .start = 10, .end = 31, .fraction = 5}}, extra).Unknown("fact", {1, 0, 0, 0})
            .Build(), Cat({Chunk("smpl", SmplBody({{.id = 3, .type = 7, .start = 5, .end = 16, .fraction = 5}},
-           extra, {0, 0, 22675, 72, 0, 0, 0})), Chunk("fact", {1, 0, 0, 0})}),
-       "  SAMPLE LOOP 3 TYPE=7? Start=5, End=16, Fraction=5\nskipping 10 bytes additional data\n", 0, Verbose(4),
-       2.0},
-      // A cut is not taken out of a text region: its length keeps the duration.
+           extra, {0, 0, 22675, 72, 0, 0, 0})), Chunk("fact", {1, 0, 0, 0})}), 0, Verbose(4), 2.0},
       // The stated pitch moves by the cents of the factor the audio was resampled by.
-      {"+100 cents: a note up", PipeStating(67, third), Stating(68, third - 3), "smpl: MIDI-Notenumber=68 "
-       "MIDI-PitchFraction=134217725\nStated pitch: note 67 +3.12 cents -> note 68 +3.12 cents\n", 0, Verbose(3),
+      {"+100 cents: a note up", PipeStating(67, third), Stating(68, third - 3), 0, Verbose(3), CentsToFactor(100)},
+      {"-50 cents: across a note down", PipeStating(67, third), Stating(66, 2281701378), 0, quiet, CentsToFactor(-50)},
+      {"a fraction rounding to 2^32 is the next note", PipeStating(60, 3), Stating(61, 0), 0, quiet,
        CentsToFactor(100)},
-      {"-50 cents: across a note down", PipeStating(67, third), Stating(66, 2281701378), "", 0, quiet,
-       CentsToFactor(-50)},
-      {"a fraction rounding to 2^32 is the next note", PipeStating(60, 3), Stating(61, 0), "", 0, quiet,
-       CentsToFactor(100)},
-      {"factor 0.5", PipeStating(67, third), Stating(55, third), "", 0, quiet, 0.5},
-      {"factor 2", PipeStating(60, 1), Stating(72, 1), "", 0, quiet, 2.0},
-      {"Q=3: the factor that keeps the loop whole, 800/533", PipeStating(67, third), Stating(74, 264671365), "", 0,
+      {"factor 0.5", PipeStating(67, third), Stating(55, third), 0, quiet, 0.5},
+      {"factor 2", PipeStating(60, 1), Stating(72, 1), 0, quiet, 2.0},
+      {"Q=3: the factor that keeps the loop whole, 800/533", PipeStating(67, third), Stating(74, 264671365), 0,
        {.verbosity = 0, .quality = 3}, 1.5},
       {"a second smpl chunk moves by the same interval", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
-           .Add(Stating(79, third, false)).Add(Stating(60, 0, false)).Build(), Stating(91, third), "", 0, quiet, 2.0},
-      {"0/0 states no pitch and stays", PipeStating(0, 0), Stating(0, 0), "", 0, quiet, 2.0},
+           .Add(Stating(79, third, false)).Add(Stating(60, 0, false)).Build(), Stating(91, third), 0, quiet, 2.0},
+      {"0/0 states no pitch and stays", PipeStating(0, 0), Stating(0, 0), 0, quiet, 2.0},
       {"also beside a chunk that states one", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
-           .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), "", 0, quiet, 2.0},
-      {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), "", 0,
+           .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), 0, quiet, 2.0},
+      {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), 0,
        {.verbosity = 0, .update_stated_pitch = false}, 2.0},
-      {"a carry into note 128 stays, with a warning", PipeStating(127, 3), Stating(127, 3), "Warning: in/pipe.wav: "
-       "smpl can't state 12800.00 cents (outside MIDI notes 0 to 127); it keeps note 127 +0.00 cents\n", 0,
-       Verbose(1), CentsToFactor(100)},
-      {"below note 0 as well", PipeStating(10, 0), Stating(10, 0), "smpl can't state -1786.31 cents", 0, Verbose(1),
-       0.2},
-      {"and quietly at V=0", PipeStating(10, 0), Stating(10, 0), "", 0, quiet, 0.2},
+      {"a carry into note 128 stays, with a warning", PipeStating(127, 3), Stating(127, 3), 0, Verbose(1),
+       CentsToFactor(100)},
+      {"below note 0 as well", PipeStating(10, 0), Stating(10, 0), 0, Verbose(1), 0.2},
+      {"and quietly at V=0", PipeStating(10, 0), Stating(10, 0), 0, quiet, 0.2},
+      // A cut is not taken out of a text region: its length keeps the duration.
       {"text lengths divided", WaveBuilder().Fmt(kMono).Data(Tone(10, 1, 16)).Cue({{.id = 1}, {.id = 2,
            .offset = 60000}}).Smpl({{.end = 1000}}).Adtl({Labl(1, "attack"), Note(2, "rel"), Ltxt(1, 44100),
            Ltxt(2, 44101, "mark", "text"), Chunk("fill", {9, 9, 9})}).Build(),
        Chunk("LIST", ListBody("adtl", {Labl(1, "attack"), Note(2, "rel"), Ltxt(1, 22050), Ltxt(2, 22051, "mark",
-           "text"), Chunk("fill", {9, 9, 9})})),
-       "  LABEL  1 \"attack\"\n  NOTE   2 \"rel\"\n  LTXT   1 22050 Samples, Purpose=rgn \n"
-       "  LTXT   2 22051 Samples, Purpose=mark\n  fill length 3\n", 0, Verbose(3), 2.0},
-      {"unknown chunks and lists copied", Unknowns(), Unknowns(),
-       "copy unknown chunk fact of size 4\ncopy unknown chunk odd! of size 5\ncopy unknown LIST of length 16\n", 0,
-       Verbose(3)},
-      {"X leaves them out", Unknowns(), WaveBuilder().Fmt(kMono).Build(), "dont copy unknown chunk fact of size 4\n"
-       "dont copy unknown chunk odd! of size 5\ndon't copy unknown LIST of length 16\n", 0,
+           "text"), Chunk("fill", {9, 9, 9})})), 0, Verbose(3), 2.0},
+      {"unknown chunks and lists copied", Unknowns(), Unknowns(), 0, Verbose(3)},
+      {"X leaves them out", Unknowns(), WaveBuilder().Fmt(kMono).Build(), 0,
        {.verbosity = 3, .copy_unknown_chunks = false}},
       {"a dummy loop for a source without one", Pipe(1000), Cat({Cues({{.id = 1, .offset = 1000}, {.id = 2,
-           .offset = 1500}}), Chunk("smpl", SmplBody({{.id = 1, .start = 1000, .end = 1499}}))}),
-       "  SAMPLE LOOP 1 FORWARD Start=1000, End=1499\n", 0, {.verbosity = 4, .dummy_loop_length = 500}},
-      {"its silence", Pipe(1000), Header("data", 3000), "", 0, dummy},
-      {"none beside a loop", Released(0), Header("data", 400), "", 0, dummy},
-      {"none of a negative length", Pipe(1000), Cat({Header("RIFF", 4 + 24 + 8 + 2000), {'W', 'A', 'V', 'E'}}), "",
-       0, {.verbosity = 0, .dummy_loop_length = -5}},
+           .offset = 1500}}), Chunk("smpl", SmplBody({{.id = 1, .start = 1000, .end = 1499}}))}), 0,
+       {.verbosity = 4, .dummy_loop_length = 500}},
+      {"its silence", Pipe(1000), Header("data", 3000), 0, dummy},
+      {"none beside a loop", Released(0), Header("data", 400), 0, dummy},
+      {"none of a negative length", Pipe(1000), Cat({Header("RIFF", 4 + 24 + 8 + 2000), {'W', 'A', 'V', 'E'}}), 0,
+       {.verbosity = 0, .dummy_loop_length = -5}},
       {"one beside cue points", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16)).Cue({{.id = 1, .offset = 10}})
            .Build(), Cat({Cues({{.id = 1, .offset = 10}}), Cues({{.id = 1, .offset = 1000}, {.id = 2,
-           .offset = 1500}})}), "", 0, dummy},
+           .offset = 1500}})}), 0, dummy},
       {"a chunk cut off by the file's end goes out whole, with a zero pad byte", Truncated(junk, junk.size() - 1),
-       Chunk("junk", {1, 2, 3, 4, 5, 6, 7}), ""},
+       Chunk("junk", {1, 2, 3, 4, 5, 6, 7})},
       {"a data chunk cut mid-frame counts what is written", Truncated(stereo, stereo.size() - 101),
-       Header("data", 24 * 4), "length of data chunk must be divisible by BytesPerSample\ndata segment must contain "
-       "complete samples\n"},
+       Header("data", 24 * 4)},
       {"an adtl sub-chunk cut by its list's end gets the size it has", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7, 0})),
-       LtxtCutOff(6, {1, 0, 0, 0, 7, 0}), ""},
-      {"and never takes the list's pad byte", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7})),
-       LtxtCutOff(5, {1, 0, 0, 0, 7}), ""},
+       LtxtCutOff(6, {1, 0, 0, 0, 7, 0})},
+      {"and never takes the list's pad byte", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7})), LtxtCutOff(5, {1, 0, 0, 0, 7})},
       {"a tail too short for a sub-chunk is left out, the list shrinking",
        WithList(Chunk("LIST", Cat({ListBody("adtl", {Labl(1, "ab")}), {1, 2, 3}}))),
-       Chunk("LIST", ListBody("adtl", {Labl(1, "ab")})), ""},
-      {"a sound list of odd size goes out byte for byte", WithList(Chunk("LIST", list)), Chunk("LIST", list), ""},
+       Chunk("LIST", ListBody("adtl", {Labl(1, "ab")}))},
+      {"a sound list of odd size goes out byte for byte", WithList(Chunk("LIST", list)), Chunk("LIST", list)},
       // The writers guard their own reads: with an analysis stated by hand,
       // which has not refused them, inconsistent chunks reach them.
-      {"the cue writer's own size check", WaveBuilder().Fmt(kMono).Cue({{.id = 1}}, {}, 40).Build(), {},
-       "fatal error - size of cue chunk\n", 99, quiet, 1.0, UINT64_MAX, &stated},
-      {"the smpl writer's own loop check", WaveBuilder().Fmt(kMono).Smpl({{.end = 5}}, {}, {}, 2).Build(), {},
-       "not enough data for SampleLoop\n", 99, quiet, 1.0, UINT64_MAX, &stated},
+      {"the cue writer's own size check", WaveBuilder().Fmt(kMono).Cue({{.id = 1}}, {}, 40).Build(), {}, 99, quiet,
+       1.0, UINT64_MAX, &stated},
+      {"the smpl writer's own loop check", WaveBuilder().Fmt(kMono).Smpl({{.end = 5}}, {}, {}, 2).Build(), {}, 99,
+       quiet, 1.0, UINT64_MAX, &stated},
       {"the smpl writer's own header check", WaveBuilder().Fmt(kMono).Add(Chunk("smpl", Bytes(20, 0))).Build(), {},
-       "fatal error: in/pipe.wav: smpl chunk of 20 bytes is too short for its 36-byte header\n", 99, quiet, 1.0,
-       UINT64_MAX, &stated},
-      {"a failed write", Pipe(1000), {}, "Fatal: can't write to output file!\n", 99, quiet, 1.0, 900},
-      {"an output beyond 4 GB", Pipe(1000), {}, "fatal error: output would exceed the 4 GB size limit of a WAVE "
-       "file\n", 99, {.verbosity = 0, .dummy_loop_length = 0x7FFFFFFF}},
+       99, quiet, 1.0, UINT64_MAX, &stated},
+      {"a failed write", Pipe(1000), {}, 99, quiet, 1.0, 900},
+      {"an output beyond 4 GB", Pipe(1000), {}, 99, {.verbosity = 0, .dummy_loop_length = 0x7FFFFFFF}},
   };
+  // Everything printed, held by one digest and shown in full on a change.
+  std::string transcript;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const Outcome out = RetuneImage(row.image, row.factor, row.settings, row.limit, row.stated);
     EXPECT_EQ(out.exit_code.value_or(0), row.exit_code) << out.output;
     EXPECT_TRUE(row.expected.empty() || !std::ranges::search(out.bytes, row.expected).empty());
-    EXPECT_NE(out.output.find(row.text), std::string::npos) << out.output;
-    if (row.settings.verbosity == 0 && row.exit_code == 0) {
-      EXPECT_EQ(out.output, row.text);  // warnings only
-    }
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
+    transcript += "--- " + row.name + "\n" + out.output;
   }
+  EXPECT_EQ(Digest(transcript), "5db0d0a9cd8ec9f5") << transcript;
 }
 
 }  // namespace

@@ -94,12 +94,9 @@ TEST(RetuneEndToEnd, OutputsCarryTheirMarkersWhereMapPositionPutsThem) {
     std::vector<std::string> arguments{"pipes/*.wav", "out"};
     arguments.insert(arguments.end(), options.begin(), options.end());
     const ZelvanorRun run = RunInProcess(arguments, dir.path());
-    std::string lines;
     ASSERT_EQ(ListDirectory(dir.path() / "pipes").size(), 4u);
     for (const examples::NamedPipe& planned : examples::PlanSet({})) {
       SCOPED_TRACE(planned.file_name);
-      lines += "Tune pipes/" + planned.file_name + " to " + DestinationPath("out", planned.file_name) + " by factor " +
-               zelvanor::Format("%f", factor) + "\n";
       const examples::Pipe pipe = examples::SynthesizePipe(planned.spec);
       // Anyone can rebuild the demo's pipes: the same bytes on every platform.
       EXPECT_TRUE(ReadFile(dir.path() / "pipes" / planned.file_name) == pipe.bytes);
@@ -122,8 +119,7 @@ TEST(RetuneEndToEnd, OutputsCarryTheirMarkersWhereMapPositionPutsThem) {
       EXPECT_EQ(SndfileView(dir.path() / "out" / planned.file_name, result), cues);
 #endif
     }
-    EXPECT_EQ(run.output, lines);
-    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.exit_code, 0) << run.output;
   }
 }
 

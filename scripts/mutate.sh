@@ -16,6 +16,8 @@
 # Usage: scripts/mutate.sh SEED SIZE [MUTANT...]   (MUTANT: an identity to run
 #        alone, whether or not the sample holds it)
 #        scripts/mutate.sh list SEED SIZE          (the sample, not run)
+# The sample is drawn from the .cpp files; MUTATE_HEADERS=1 adds the headers,
+# whose every mutant rebuilds all files that include them.
 # A developer tool, not part of CI: 300 mutants take about an hour.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -29,14 +29,12 @@ Bytes SquareWave(int bits, int channels, int frames) {
   return Pcm(values, bits);
 }
 
-// 16 and 24 bits, 1 to 4 channels, loops, cues, labels, the cut, pipes for a
-// dummy loop, full-scale squares that clip, an unknown chunk whose id holds a
-// zero byte, a packed 20-bit extensible pipe, and last a file that fails
-// while written. Each run's digest covers its transcripts and every output
-// (a packed one by what it unpacks to: the packer's version does not count).
-// "F" runs at each factor from 0.2 to 4.03, "V=*" at each verbosity 0 to 5.
-// A change prints every row as it now is, to paste back after review, and
-// the transcripts of the runs that changed; a new run is a row with "".
+// 16 and 24 bits, 1 to 4 channels, loops, cues, labels, the cut, pipes for a dummy loop, squares
+// that clip, an unknown chunk whose id holds a zero byte, a packed 20-bit extensible pipe, and
+// last a file that fails while written. A run's digest covers its transcripts and every output (a
+// packed one by what it unpacks to, whatever the packer's version). "F" runs at each factor from
+// 0.2 to 4.03, "V=*" at each verbosity 0 to 5. A change prints the table as it now is, to paste
+// back after review, and the transcripts of the runs that changed; a new run is a row with "".
 TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
   if (!WavPackAvailable()) GTEST_SKIP() << "built without WavPack";
   const auto synthesized = [](int note, int bits, int channels, double seconds, std::uint32_t seed, bool looped) {
@@ -73,20 +71,17 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
   std::string rows, changed;
   for (const auto& [options, digest] : recorded) {
     std::string transcripts;
+    const bool each_factor = options.starts_with("F "), each_verbosity = options.find("V=*") != std::string::npos;
     for (const std::string factor : {"0.2", "0.73", "1", "1.5", "4.03"}) {
       for (char verbosity = '0'; verbosity <= '5'; ++verbosity) {
-        if ((factor != "0.2" && !options.starts_with("F ")) ||
-            (verbosity != '0' && options.find("V=*") == std::string::npos)) {
-          continue;
-        }
+        if ((factor != "0.2" && !each_factor) || (verbosity != '0' && !each_verbosity)) continue;
         std::istringstream split("in/*.wav out " + options);
         std::vector<std::string> words;
         for (std::string word; split >> word;) {
           words.push_back(word == "F" ? factor : word == "V=*" ? std::string("V=") + verbosity : word);
         }
         ScratchDirectory dir;
-        fs::create_directories(dir.path() / "in");
-        fs::create_directories(dir.path() / "out");
+        for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
         fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", dir.path() / "ZELVANOR.INI");
         for (const auto& [name, bytes] : sources) WriteFile(dir.path() / "in" / name, bytes);
         const ZelvanorRun run = RunInProcess(words, dir.path());
@@ -105,7 +100,7 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
     rows += (rows.size() - rows.rfind('\n') + row.size() > 112 ? "\n      " : " ") + row;
     if (Digest(transcripts) != digest) changed += transcripts;
   }
-  EXPECT_TRUE(changed.empty()) << "Recorded digests, as they now are:\n     " << rows << "\nRuns that changed:\n" << changed;
+  EXPECT_TRUE(changed.empty()) << "The table as it now is:\n     " << rows << "\nRuns that changed:\n" << changed;
 }
 
 }  // namespace

@@ -67,8 +67,8 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
     EXPECT_EQ(WaitForExit(child), 128 + signal_number);
     ASSERT_TRUE(busy == "s.wav" || busy == "t.wav") << "the run ended before it could be interrupted";
     std::string expected;
-    for (const auto& [name, bytes] : before) expected += (expected.empty() ? "" : " ") + name + (name < busy ? "*" : "");
-    EXPECT_EQ(Listing(dir.path(), before), expected);
+    for (const auto& [name, bytes] : before) expected += name + (name < busy ? "* " : " ");
+    EXPECT_EQ(Listing(dir.path(), before) + " ", expected);
   }
 }
 #endif

@@ -42,11 +42,10 @@ TEST(Reliability, RunsThatEndEarly) {
 }
 
 #ifndef _WIN32
-// Ctrl-C, kill, a closed terminal in the middle of a set retuned in place,
-// past more files than the interrupt handler has slots (each must give its
-// slot back): the files before are retuned, the others are as they were,
-// no temporary is left, and a shell sees the signal's exit status. One file
-// at a time (J=1), so the temporary in sight tells which are done.
+// Ctrl-C, kill, a closed terminal in the middle of a set retuned in place, past more files than
+// the interrupt handler has slots (each gives its slot back): the files before are retuned, the
+// others are as they were, no temporary is left, and a shell sees the signal's exit status. One
+// file at a time (J=1), so the temporary in sight tells which are done.
 TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
   const Bytes pipe = examples::SynthesizePipe({.note = 40, .bits = 24, .channels = 2, .seconds = 5}).bytes;
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {

@@ -31,14 +31,8 @@ seed=${1:?usage: scripts/mutate.sh SEED SIZE [MUTANT...]}
 size=${2:?usage: scripts/mutate.sh SEED SIZE [MUTANT...]}
 shift 2
 
-if [ -n "$(git status --porcelain -- src)" ]; then
-  echo "src/ has uncommitted changes; commit or stash them first" >&2
-  exit 2
-fi
-
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVANOR_BUILD_TESTS=ON \
-  -DZELVANOR_BUILD_BENCH=OFF ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
-cmake --build "$build" --target zelvanor zelvanor_tests >/dev/null
+# shellcheck source=scripts/fault-build.sh
+source scripts/fault-build.sh "$build"
 log=$PWD/$build/mutant.log
 suite() { (cd "$build/tests" && timeout 30 ./zelvanor_tests --gtest_brief=1 --gtest_fail_fast >"$log" 2>&1) 2>/dev/null; }
 if ! suite; then

@@ -15,14 +15,8 @@ cd "$(dirname "$0")/.."
 list=scripts/planted-faults.txt
 build=build/faults
 
-if [ -n "$(git status --porcelain -- src examples)" ]; then
-  echo "src/ or examples/ has uncommitted changes; commit or stash them first" >&2
-  exit 2
-fi
-
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVANOR_BUILD_TESTS=ON \
-  -DZELVANOR_BUILD_BENCH=OFF ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
-cmake --build "$build" --target zelvanor zelvanor_tests >/dev/null
+# shellcheck source=scripts/fault-build.sh
+source scripts/fault-build.sh "$build"
 
 # Every fault as one tab-separated line: id, file, find, replace. A value of
 # several lines ("| " continuation lines in the list) travels with its lines joined by the

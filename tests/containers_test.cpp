@@ -30,13 +30,9 @@ Bytes Pipe(const Bytes& fmt, int width, int channels, int frames = 3001) {
     for (int c = 0; c < channels; ++c) values.push_back(((i * 37 + c * 11) % 200 - 100) * (width == 3 ? 40000 : 150));
   }
   const auto at = [frames](int num, int den) { return static_cast<std::uint32_t>(frames * num / den); };
-  return WaveBuilder()
-      .Add(Chunk("fmt ", fmt))
-      .Data(Pcm(values, 8 * width))
-      .Cue({{.id = 1, .offset = at(1, 4)}, {.id = 2, .offset = at(3, 4)}})
-      .Smpl({{.start = at(1, 4), .end = at(1, 2)}})
-      .Adtl({Labl(1, "sustain"), Ltxt(2, at(1, 8))})
-      .Build();
+  return WaveBuilder().Add(Chunk("fmt ", fmt)).Data(Pcm(values, 8 * width))
+      .Cue({{.id = 1, .offset = at(1, 4)}, {.id = 2, .offset = at(3, 4)}}).Smpl({{.start = at(1, 4), .end = at(1, 2)}})
+      .Adtl({Labl(1, "sustain"), Ltxt(2, at(1, 8))}).Build();
 }
 
 WavPackFormat Packing(int width, int channels, WavPackCompression compression, bool extra = false) {

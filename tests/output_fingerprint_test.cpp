@@ -61,9 +61,9 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
       {"zz-cut.wav", SourceNamed("cut.wav")},
   };
   const std::map<std::string, std::string> recorded = {
-      {"+250 V=* Q=1 X L=300", "297bbd4f77ccfc80"}, {"0.4 V=* Q=3 U L=50", "8a6a84b6d1f5475a"},
-      {"0.7 V=* U Q=0", "e2f164aaa358043c"}, {"1.05 V=*", "570d318a4a43959c"},
-      {"2 V=* Q=3", "423e580e3266bb25"}, {"F Q=0", "07e31e46a75778c5"}, {"F Q=0 U L=300", "96229520d498d9b9"},
+      {"+25 V=* Q=3", "ca6acb252496e6a9"}, {"+250 V=* Q=1 X L=300", "297bbd4f77ccfc80"},
+      {"0.4 V=* Q=3 U L=50", "8a6a84b6d1f5475a"}, {"0.7 V=* U Q=0", "e2f164aaa358043c"},
+      {"1.05 V=*", "570d318a4a43959c"}, {"F Q=0", "07e31e46a75778c5"}, {"F Q=0 U L=300", "96229520d498d9b9"},
       {"F Q=1", "2355f5489d347974"}, {"F Q=1 U L=300", "241a19776408f3b8"}, {"F Q=2", "9706703dc5302192"},
       {"F Q=2 U L=300", "ec6a56c116af5f76"}, {"F Q=3", "3c43c91325d3a4fa"},
       {"F Q=3 U L=300", "db783b36199035b0"}, {"Werckmeister_III V=* T=Kellner O=1 J=3 R=2", "590f7bc4fe22b8d0"},

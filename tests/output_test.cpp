@@ -46,12 +46,9 @@ Bytes Pipe(std::uint32_t frames) { return WaveBuilder().Fmt(kMono).Data(Tone(fra
 // Loop 40000-50000, release at 100000 (frames 50010 to 99989 are cut), and
 // a third cue point whose dwPosition is `extra`.
 Bytes Released(std::uint32_t extra) {
-  return WaveBuilder()
-      .Fmt(kMono)
-      .Data(Tone(200, 1, 16))
+  return WaveBuilder().Fmt(kMono).Data(Tone(200, 1, 16))
       .Cue({{.id = 1}, {.id = 2, .offset = 100000}, {.id = 3, .position = extra}})
-      .Smpl({{.start = 40000, .end = 50000}})
-      .Build();
+      .Smpl({{.start = 40000, .end = 50000}}).Build();
 }
 Bytes Unknowns() {
   return WaveBuilder().Fmt(kMono).Unknown("fact", {1, 0, 0, 0}).Unknown("odd!", {1, 2, 3, 4, 5})

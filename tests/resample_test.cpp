@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "output/band_limited_table.h"
 #include "output/interpolation_kernels.h"
 #include "output/resample_data_chunk.h"
 #include "output/source_walk.h"
@@ -51,6 +52,18 @@ TEST(InterpolationKernelsTest, WorkedValues) {
     EXPECT_EQ(Interpolate(quality, w, r), expected)
         << "Q=" << quality << " " << w.previous << " " << w.current << " " << w.next << " " << w.after_next << " " << r;
   }
+}
+
+// Every coefficient of the Q=3 table decides output bits on some pipe; the
+// fingerprint pipes reach few of its rows, so the whole table is pinned.
+TEST(BandLimitedTableTest, KeepsItsRecordedCoefficients) {
+  std::string digests;
+  for (const double factor : {1.0, 1.05, 1.5, 4.03}) {  // every factor up to 1 gives the first table
+    const BandLimitedTable table(factor);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(table.Row(0));
+    digests += Digest(Bytes(bytes, bytes + sizeof(float) * 2 * table.taps() * BandLimitedTable::kPhases)) + " ";
+  }
+  EXPECT_EQ(digests, "aa9bd87474d9c798 1fb87d2acdbfb2c6 12fe13a562fe48bb c352667507fc39ea ");
 }
 
 // The walk's shortcut (one addition per frame) must give the very doubles

@@ -226,15 +226,11 @@ inline Bytes WithU32(Bytes image, std::size_t offset, std::uint32_t value) {
 // chunk, cue points (one beyond the stored ids), a loop with sampler data,
 // an adtl list with each sub-chunk kind and an INFO list.
 inline Bytes RichPipe() {
-  return WaveBuilder()
-      .Fmt({.channels = 2, .bits = 24})
-      .Unknown("fact", {1, 2, 3, 4, 5})
-      .Data(Tone(40, 2, 24))
+  return WaveBuilder().Fmt({.channels = 2, .bits = 24}).Unknown("fact", {1, 2, 3, 4, 5}).Data(Tone(40, 2, 24))
       .Cue({{.id = 1, .offset = 3}, {.id = 2, .offset = 30}, {.id = 150, .offset = 39}})
       .Smpl({{.id = 7, .start = 5, .end = 20, .fraction = 1, .play_count = 2}}, {9, 8, 7})
       .Adtl({Labl(1, "attack"), Note(2, "rel"), Ltxt(2, 10, "rgn ", "x"), Chunk("file", {1, 2, 3})})
-      .List("INFO", {Chunk("ICMT", {'h', 'i', 0})})
-      .Build();
+      .List("INFO", {Chunk("ICMT", {'h', 'i', 0})}).Build();
 }
 
 }  // namespace zelvanor::testing

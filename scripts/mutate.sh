@@ -34,7 +34,7 @@ shift 2
 # shellcheck source=scripts/fault-build.sh
 source scripts/fault-build.sh "$build"
 log=$PWD/$build/mutant.log
-suite() { (cd "$build/tests" && timeout 30 ./zelvanor_tests --gtest_brief=1 --gtest_fail_fast >"$log" 2>&1) 2>/dev/null; }
+suite() { (cd "$build/tests" && timeout -k 5 30 ./zelvanor_tests --gtest_brief=1 --gtest_fail_fast >"$log" 2>&1) 2>/dev/null; }
 if ! suite; then
   echo "the suite fails without any mutant (see $log)" >&2
   exit 2

@@ -127,8 +127,7 @@ TEST(Containers, Md5AsRfc1321) {
     const Bytes bytes(text.begin(), text.end());
     const std::size_t split = std::min<std::size_t>(7, bytes.size());
     Md5 md5;
-    md5.Add(std::span(bytes).first(split));
-    md5.Add(std::span(bytes).subspan(split));
+    for (const auto part : {std::span(bytes).first(split), std::span(bytes).subspan(split)}) md5.Add(part);
     std::string hex;
     for (const std::uint8_t byte : md5.Finish()) hex += zelvanor::Format("%02x", byte);
     EXPECT_EQ(hex, sum) << text;

@@ -30,8 +30,9 @@ TEST(Platform, OutputFilesAndWholeFileReads) {
   for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<std::uint8_t>(7 + i * 31);
   OutputFile file;
   ASSERT_TRUE(file.Create(final_path));
-  const std::size_t first = (3 << 20) - 24;  // more than the buffer: this part reaches the disk
-  file.Write(expected.data(), first);
+  const std::size_t first = (3 << 20) - 24;  // more than the buffer: after 24 buffered bytes, this reaches the disk
+  file.Write(expected.data(), 24);
+  file.Write(expected.data() + 24, first - 24);
   file.Write(expected.data() + first, expected.size() - first);
   EXPECT_EQ(ListDirectory(dir.path()), TemporariesIn(dir.path()));
   EXPECT_EQ(TemporariesIn(dir.path()).size(), 1u);

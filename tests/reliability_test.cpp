@@ -51,8 +51,10 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal_number);
     ScratchDirectory dir;
-    std::map<std::string, Bytes> before;  // 18 short pipes, then two long ones
-    for (char c = 'a'; c <= 't'; ++c) before[std::string(1, c) + ".wav"] = c < 's' ? SourceNamed("a.wav") : pipe;
+    std::map<std::string, Bytes> before;  // 18 short pipes (the first with the longest name), then two long ones
+    for (char c = 'a'; c <= 't'; ++c) {
+      before[c + std::string(c > 'a' ? ".wav" : "1.wav")] = c < 's' ? SourceNamed("a.wav") : pipe;
+    }
     for (const auto& [name, bytes] : before) WriteFile(dir.path() / name, bytes);
     const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "0.2", "U", "J=1"}, dir.path(), -1);
     ASSERT_GT(child, 0);

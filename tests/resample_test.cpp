@@ -11,7 +11,7 @@
 #include "output/band_limited_table.h"
 #include "output/interpolation_kernels.h"
 #include "output/resample_data_chunk.h"
-#include "output/series_math.h"
+#include "common/series_math.h"
 #include "output/source_walk.h"
 #include "test_support.h"
 #include "wave/sample_access.h"

@@ -115,6 +115,7 @@ TEST(Containers, WavPackPipesRetuneInPlaceToWhatThePlainPipeGives) {
     EXPECT_EQ(LoadU32le(&ChunksOf(plain).at(3).stored.at(12)), 58u);
     EXPECT_EQ(format->compression, c.packing.compression);
     EXPECT_EQ(format->extra, c.packing.extra);
+    EXPECT_EQ(format->extra_level, c.packing.extra_level);
     EXPECT_EQ(format->md5, c.packing.md5);
   }
 }

@@ -187,6 +187,7 @@ TEST(Tuning, FactorsBetweenTemperaments) {
       {2.9, 3, "Prin8_F#3.wav", "Tuning to Example F# +2\n"},
       {-0.5, 2, "036-C#.wav", "Tuning to Example C#  0\n"},
       {1e300, 2, "036-C#.wav", "Tuning to Example C# +2147483647\n"},
+      {9223372036854775808.0, 2, "036-C.wav", "Tuning to Example C +2147483647\n"},  // 2^63 cents exactly
       {-1e300, 2, "036-C#.wav", "Tuning to Example C#  -2147483648\n"},
   };
   for (const auto& c : lines) {

@@ -59,17 +59,18 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
            .offset = 500}, {.id = 2, .offset = 2600}}).Smpl({{.id = 1, .start = 500, .end = 999}}).Build()},
       // An odd frame count of 24-bit values: odd chunk sizes and pad bytes.
       {"098-D.wav", WaveBuilder().Fmt({.channels = 3, .bits = 24}).Data(SquareWave(24, 3, 2001)).Build()},
-      {"099-D#.wav", WaveBuilder().Fmt({}).Data(Bytes(600, 0)).Smpl({{.start = 10, .end = 400}}).Build()},
+      {"099-D#.wav", WaveBuilder().Fmt({}).Data(Bytes(600, 0)).Smpl({{.start = 10, .end = 400}})
+           .Adtl({Ltxt(99, 5)}).Build()},  // a text region of the highest cue id the analysis keeps
       {"zz-cut.wav", SourceNamed("cut.wav")},
   };
   const std::map<std::string, std::string> recorded = {
-      {"+25 V=* Q=3", "404b28ed971e8789"}, {"+250 V=* Q=1 X L=300", "655c6504d319f187"},
-      {"0.4 V=* Q=3 U L=50", "46fcbba3f101fbe6"}, {"0.7 V=* U Q=0", "a3219fc80274e1da"},
-      {"1.05 V=*", "d9c1eb068b4373f6"}, {"F Q=0", "f3ec2c6ece46cd64"}, {"F Q=0 U L=1500", "98da1860a51db748"},
-      {"F Q=1", "b5237dc17a2037d2"}, {"F Q=1 U L=1500", "7433c3ddb763e64b"}, {"F Q=2", "85b15425c4ed89f0"},
-      {"F Q=2 U L=1500", "5cce9547441cc5e0"}, {"F Q=3", "27fbc6a9bcddf11b"},
-      {"F Q=3 U L=1500", "8cd7589af5a0b884"},
-      {"Werckmeister_III V=* T=Kellner O=1 J=3 R=2", "c5fb62a711a38497"},
+      {"+25 V=* Q=3", "a695c2d953fe106a"}, {"+250 V=* Q=1 X L=300", "ff16666d0f8fbda3"},
+      {"0.4 V=* Q=3 U L=50", "9c6ae0712651971a"}, {"0.7 V=* U Q=0", "94ae2f0df4a2f1af"},
+      {"1.05 V=*", "910a66a1054d684f"}, {"F Q=0", "64af49f54b027d4d"}, {"F Q=0 U L=1500", "104ad2d8726f78a5"},
+      {"F Q=1", "07882570167ae78f"}, {"F Q=1 U L=1500", "af62bf4868e4dde2"}, {"F Q=2", "92c742cffdaf5f9d"},
+      {"F Q=2 U L=1500", "6269229643dd54c9"}, {"F Q=3", "adb486daafb6ceb8"},
+      {"F Q=3 U L=1500", "609e265ef084c9d9"},
+      {"Werckmeister_III V=* T=Kellner O=1 J=3 R=2", "23cf1cf3097d1bea"},
   };
   std::string rows, changed;
   for (const auto& [options, digest] : recorded) {

@@ -47,7 +47,9 @@ PY
 caught=0 missed=0 stale=0
 log=$PWD/$build/fault.log
 restore() { [ -n "${current:-}" ] && git checkout -q -- "$current"; current=""; }
-trap restore EXIT INT TERM
+trap restore EXIT
+trap 'restore; exit 130' INT
+trap 'restore; exit 143' TERM
 
 while IFS=$'\t' read -r id file find replace; do
   if [ "$#" -gt 0 ] && ! printf '%s\n' "$@" | grep -qxF "$id"; then continue; fi

@@ -67,9 +67,14 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
     ::kill(child, signal_number);
     EXPECT_EQ(WaitForExit(child), 128 + signal_number);
     ASSERT_TRUE(busy == "s.wav" || busy == "t.wav") << "the run ended before it could be interrupted";
-    std::string expected;
-    for (const auto& [name, bytes] : before) expected += name + (name < busy ? "* " : " ");
-    EXPECT_EQ(Listing(dir.path(), before) + " ", expected);
+    // The file in work may also have been finished between the look and the signal (on a busy machine).
+    std::string expected, finished;
+    for (const auto& [name, bytes] : before) {
+      expected += name + (name < busy ? "* " : " ");
+      finished += name + (name <= busy ? "* " : " ");
+    }
+    const std::string listing = Listing(dir.path(), before) + " ";
+    EXPECT_TRUE(listing == expected || listing == finished) << listing;
   }
 }
 #endif

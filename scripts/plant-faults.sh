@@ -88,7 +88,7 @@ PY
     continue
   fi
   status=0
-  (cd "$build/tests" && timeout 600 ./zelvanor_tests --gtest_brief=1 >"$log" 2>&1) 2>/dev/null || status=$?
+  (cd "$build/tests" && timeout -k 10 120 ./zelvanor_tests --gtest_brief=1 >"$log" 2>&1) 2>/dev/null || status=$?
   if [ "$status" -eq 0 ]; then
     echo "MISSED $id"
     missed=$((missed + 1))

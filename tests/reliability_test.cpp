@@ -6,6 +6,8 @@
 // be replaced only by its complete retuned file.
 #include <gtest/gtest.h>
 
+#include "common/console.h"
+#include "platform/temporary_file.h"
 #include "reliability_support.h"
 
 namespace zelvanor::testing {
@@ -51,22 +53,23 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal_number);
     ScratchDirectory dir;
-    std::map<std::string, Bytes> before;  // 18 short pipes (the first with the longest name), then two long ones
-    for (char c = 'a'; c <= 't'; ++c) {
-      before[c + std::string(c > 'a' ? ".wav" : "1.wav")] = c < 's' ? SourceNamed("a.wav") : pipe;
+    // More short pipes than the table has slots (the first with the longest name), then two long ones.
+    std::map<std::string, Bytes> before = {{"y.wav", pipe}, {"z.wav", pipe}};
+    for (int i = 0; i < platform::kTemporariesCleanedOnInterrupt + 2; ++i) {
+      before[zelvanor::Format(i > 0 ? "a%03d.wav" : "a%03d-first.wav", i)] = SourceNamed("a.wav");
     }
     for (const auto& [name, bytes] : before) WriteFile(dir.path() / name, bytes);
     const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "0.2", "U", "J=1"}, dir.path(), -1);
     ASSERT_GT(child, 0);
-    std::string busy;  // the source being retuned: s.wav, or t.wav after a slow look
-    for (siginfo_t ended{}; busy < "s.wav" && ended.si_pid == 0;) {
+    std::string busy;  // the source being retuned: y.wav, or z.wav after a slow look
+    for (siginfo_t ended{}; busy < "y.wav" && ended.si_pid == 0;) {
       const std::vector<std::string> temporaries = TemporariesIn(dir.path());
       if (!temporaries.empty()) busy = temporaries[0].substr(0, 5);
       ::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT);
     }
     ::kill(child, signal_number);
     EXPECT_EQ(WaitForExit(child), 128 + signal_number);
-    ASSERT_TRUE(busy == "s.wav" || busy == "t.wav") << "the run ended before it could be interrupted";
+    ASSERT_TRUE(busy == "y.wav" || busy == "z.wav") << "the run ended before it could be interrupted";
     // The file in work may also have been finished between the look and the signal (on a busy machine).
     std::string expected, finished;
     for (const auto& [name, bytes] : before) {

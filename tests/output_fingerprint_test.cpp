@@ -3,6 +3,7 @@
 // so a faster resampler that changes one rounding is a broken one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -88,7 +89,8 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
         for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
         fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", dir.path() / "ZELVANOR.INI");
         for (const auto& [name, bytes] : sources) WriteFile(dir.path() / "in" / name, bytes);
-        const ZelvanorRun run = RunInProcess(words, dir.path());
+        ZelvanorRun run = RunInProcess(words, dir.path());
+        std::ranges::replace(run.output, '\\', '/');  // the separator a destination path gets is the system's
         transcripts += ::testing::PrintToString(words) + " ends " + std::to_string(run.exit_code) + "\n" + run.output;
         for (const std::string& name : ListDirectory(dir.path() / "out")) {
           const Bytes bytes = ReadFile(dir.path() / "out" / name);

@@ -41,10 +41,6 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
   CheckSourceStillThere(source_path);
-  if (tuning && tuning->skipped) {
-    Print("%s", tuning->skip_messages.c_str());
-    return false;
-  }
   if (tuning && config.settings.verbosity > 1) Print("%s", tuning->pitch_line.c_str());
 
   const double tuning_factor = tuning ? tuning->factor : TuningFactorFor(config, source_path);

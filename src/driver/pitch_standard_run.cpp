@@ -19,11 +19,7 @@ namespace {
 
 PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
   PipeTuning tuning;
-  if (pipe.skipped) {
-    tuning.skipped = true;
-    tuning.skip_messages = pipe.messages;
-    return tuning;
-  }
+  if (pipe.skipped) return tuning;
   const bool stated = !pipe.measured;  // S took the statement
   if (!stated && !pipe.measured->reliable) {
     StopBeforeWriting(pipe, Format("pitch not measured reliably (%s)", pipe.measured->problem.c_str()));
@@ -50,8 +46,9 @@ std::vector<PipeTuning> TuningsToPitchStandard(const RunConfig& config, const st
                                                std::size_t lanes) {
   std::vector<PipeTuning> tunings;
   tunings.reserve(names.size());
-  // A measured file's messages are dropped: the writing pass analyses it
-  // again and prints them then, in their place among the other files' lines.
+  // A file's messages are dropped here (a pipe's and a skipped file's
+  // alike): the writing pass loads it again and prints them then, in their
+  // place among the other files' lines.
   MeasurePipes(config, names, lanes, [&](const PipePitch& pipe) { tunings.push_back(TuningFor(config, pipe)); });
   return tunings;
 }

@@ -11,10 +11,10 @@
 
 namespace zelvanor {
 
-// How the writing pass handles one file in A= mode.
+// How the writing pass handles one file in A= mode. A file that is no
+// pipe keeps the defaults: the writing pass loads it again and says why it
+// is skipped, in its turn.
 struct PipeTuning {
-  bool skipped = false;
-  std::string skip_messages;  // why it is not a pipe, printed in its turn
   double factor = 1.0;        // target / pitch
   double target_pitch = 0.0;  // what the output states: cents on the MIDI note scale
   std::string pitch_line;     // the V=2 line: note, pitch and its origin, target, correction

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/console.h"
+#include "common/midi_note.h"
 #include "driver/command_line.h"
 #include "driver/ordered_batch.h"
 #include "driver/source_paths.h"
@@ -16,11 +17,9 @@
 namespace zelvanor {
 namespace {
 
-// MIDI note numbers end here; a unity note beyond is no statement of a pitch.
-constexpr std::uint32_t kHighestUnityNote = 127;
-
 std::optional<double> StatedHz(const StatedPitch& stated) {
-  if (!stated.states_a_pitch() || stated.unity_note > kHighestUnityNote) return std::nullopt;
+  // A unity note beyond the MIDI notes is no statement of a pitch.
+  if (!stated.states_a_pitch() || stated.unity_note > std::uint32_t{kHighestMidiNote}) return std::nullopt;
   return PitchOfMidiCents(CentsOfStatement(stated));
 }
 
@@ -31,7 +30,7 @@ double RoughPitch(const PipePitch& pipe, const Settings& settings) {
   if (pipe.stated_hz) return *pipe.stated_hz;
   const std::optional<int> key = GuessMidiNote(pipe.source_path);
   const double moved = key ? static_cast<double>(*key) + settings.key_offset : -1.0;
-  return moved >= 0 && moved <= kHighestUnityNote ? PitchOfMidiCents(100.0 * moved) : 0.0;
+  return moved >= 0 && moved <= kHighestMidiNote ? PitchOfMidiCents(100.0 * moved) : 0.0;
 }
 
 void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers& buffers, PipePitch& pipe) {

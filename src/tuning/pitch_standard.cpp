@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/ascii.h"
+#include "common/midi_note.h"
 #include "common/series_math.h"
 #include "platform/path_separators.h"
 #include "tuning/note_name_guess.h"
@@ -15,8 +16,6 @@ namespace {
 constexpr int kNoteA = 9;
 constexpr double kMidiA4Cents = 6900.0;
 constexpr double kMidiA4Hz = 440.0;
-// Key numbers beyond this are not MIDI notes (and would not fit an int).
-constexpr int kHighestMidiNote = 127;
 // A temperament list may hold any number; a note this far from A (a
 // hundred octaves) has no pitch, and the series would leave their range.
 constexpr double kFarthestCentsFromA = 120000.0;
@@ -46,7 +45,7 @@ std::optional<int> GuessMidiNote(const std::string& source_path) {
   std::size_t at = 0;
   for (; at < name.size() && IsDigit(name[at]); ++at) {
     number = number * 10 + (name[at] - '0');
-    if (number > kHighestMidiNote) return std::nullopt;
+    if (number > kHighestMidiNote) return std::nullopt;  // no MIDI note (and soon past an int)
   }
   if (at == 0 || at >= name.size() || name[at] != '-') return std::nullopt;
   if (number % 12 != GuessNoteIndex(source_path)) return std::nullopt;

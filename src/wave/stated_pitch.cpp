@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/midi_note.h"
+
 namespace zelvanor {
 namespace {
 
 constexpr double kFractionUnits = 4294967296.0;  // 2^32: one note
-constexpr std::int64_t kHighestNote = 127;
+constexpr std::int64_t kHighestNote = kHighestMidiNote;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "common/series_math.h"
 #include "pitch/phase_angle.h"
+#include "pitch/small_fft.h"
 #include "wave/chunk_layout.h"
 
 namespace zelvanor::pitch {
@@ -61,12 +62,8 @@ Stretches PlanStretches(const PipeFrames& frames, double hz, bool spread) {
   const std::uint32_t covered = spread ? span : std::min<std::uint32_t>(span, kFirstPassPeriods * period);
   plan.count = covered / plan.hop + 1;
   if (spread) plan.count = std::min(plan.count, kSpreadStretches);
-  plan.window.resize(plan.length);
-  for (std::uint32_t n = 0; n < plan.length; ++n) {
-    const double s = series::SinPi((n + 0.5) / plan.length);
-    plan.window[n] = s * s;
-    plan.window_sum = plan.window_sum + plan.window[n];
-  }
+  plan.window = HannWindow(plan.length);
+  for (const double weight : plan.window) plan.window_sum = plan.window_sum + weight;
   return plan;
 }
 

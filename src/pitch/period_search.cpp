@@ -75,11 +75,8 @@ Spectrum PowerSpectrum(const PipeFrames& frames) {
   Spectrum result;
   result.bin_hz = frames.rate / static_cast<double>(size);
   result.power.assign(size / 2 + 1, 0.0);
-  std::vector<double> window(size), re(size), im(size);
-  for (std::size_t n = 0; n < size; ++n) {
-    const double s = series::SinPi((n + 0.5) / static_cast<double>(size));
-    window[n] = s * s;
-  }
+  const std::vector<double> window = HannWindow(size);
+  std::vector<double> re(size), im(size);
   for (int c = 0; c < frames.channels; ++c) {
     for (std::size_t n = 0; n < size; ++n) {
       re[n] = frames.at(static_cast<std::uint32_t>(n), c) * window[n];

@@ -52,4 +52,13 @@ void FourierTransform::Transform(std::vector<double>& re, std::vector<double>& i
   }
 }
 
+std::vector<double> HannWindow(std::size_t size) {
+  std::vector<double> window(size);
+  for (std::size_t n = 0; n < size; ++n) {
+    const double s = series::SinPi((n + 0.5) / static_cast<double>(size));
+    window[n] = s * s;
+  }
+  return window;
+}
+
 }  // namespace zelvanor::pitch

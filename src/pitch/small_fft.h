@@ -25,4 +25,8 @@ class FourierTransform {
   std::vector<double> cosine_, sine_;  // of 2 pi k / N for k < N/2
 };
 
+// The Hann window of `size` points, sin^2(pi (n + 1/2) / size), from the
+// series sine: what both the spectrum and the harmonic fit weigh frames by.
+std::vector<double> HannWindow(std::size_t size);
+
 }  // namespace zelvanor::pitch

@@ -67,7 +67,7 @@ std::optional<Measured> Measure(const std::vector<std::uint8_t>& image, const pi
   settings.verbosity = 0;
   std::optional<SourceAnalysis> analysis = AnalyseSource("pipe.wav", image, settings);
   if (!analysis) return std::nullopt;
-  if (ignore_loop) analysis->sustain_loop.reset();
+  if (ignore_loop) analysis->loop_end = 0;
   // The fastest of three runs of each: the machine may be shared.
   Measured measured{pitch::PitchMeasurement{}, *analysis};
   double measure = 1e9, retune = 1e9;

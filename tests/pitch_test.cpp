@@ -87,8 +87,8 @@ TEST(PipePitch, SaysWhyItIsNotReliable) {
       {hiss, nullptr, "no clear periodicity"},
       {short_pipe, nullptr, "too short to measure"},
       // Half a period more: the loop no longer holds whole periods.
-      {pipe, [](SourceAnalysis& a) { a.sustain_loop->end += 220; }, "loop and harmonic fit differ by 34.2 cents"},
-      {pipe, [](SourceAnalysis& a) { a.sustain_loop->end = a.sustain_loop->start + 100; }, "too short to measure"},
+      {pipe, [](SourceAnalysis& a) { a.loop_end += 220; }, "loop and harmonic fit differ by 34.2 cents"},
+      {pipe, [](SourceAnalysis& a) { a.loop_end = a.loop_start + 100; }, "too short to measure"},
   };
   for (const auto& row : rows) {
     const pitch::PitchMeasurement measured = Measure(row.image, Hint::kNote, 100.0, row.change);

@@ -1,5 +1,7 @@
 #include "output/whole_loop.h"
 
+#include <optional>
+
 #include "common/console.h"
 #include "common/series_math.h"
 #include "output/map_position.h"
@@ -10,9 +12,10 @@ WholeLoop PlanWholeLoop(const SourceAnalysis& analysis, double factor) {
   WholeLoop loop;
   loop.requested_factor = factor;
   loop.factor = factor;
-  if (!analysis.sustain_loop) return loop;
-  loop.start = analysis.sustain_loop->start;
-  loop.end = analysis.sustain_loop->end;
+  const std::optional<LoopPoints> sustain = analysis.sustain_loop();
+  if (!sustain) return loop;
+  loop.start = sustain->start;
+  loop.end = sustain->end;
   if (loop.end < loop.start) {
     loop.fit = LoopFit::kBackwards;
     return loop;

@@ -36,9 +36,8 @@ PitchMeasurement Unreliable(const char* problem, double hz) {
 // The sustain loop where it lies within the audio; a broken one is no loop
 // to trust.
 std::optional<LoopPoints> UsableLoop(const SourceAnalysis& analysis, std::uint32_t readable) {
-  if (!analysis.sustain_loop) return std::nullopt;
-  const LoopPoints& loop = *analysis.sustain_loop;
-  if (loop.end < loop.start || loop.end >= readable) return std::nullopt;
+  const std::optional<LoopPoints> loop = analysis.sustain_loop();
+  if (!loop || loop->end < loop->start || loop->end >= readable) return std::nullopt;
   return loop;
 }
 

@@ -36,7 +36,7 @@ void AnalyseSmplChunk(const WalkedChunk& chunk, AnalysisRun& run) {
     // Strictly later: of two loops ending alike, the first is the sustain loop.
     if (end > result.loop_end) {
       result.loop_end = end;
-      result.sustain_loop = LoopPoints{loop.U32At(kLoopStart), end};
+      result.loop_start = loop.U32At(kLoopStart);
     }
   }
   const std::int64_t remaining = BytesAfterLoops(chunk, loop_count);

@@ -63,15 +63,21 @@ struct SourceAnalysis {
   std::int32_t frame_count = 0;
   std::array<CueSlot, kCueSlots> cues{};
   std::uint32_t loop_end = 0;
-  // The sustain loop: the first loop record whose dwEnd is loop_end, the
-  // loop a held key repeats and the cut starts behind.
-  std::optional<LoopPoints> sustain_loop;
+  // dwStart of the sustain loop: the first loop record whose dwEnd is
+  // loop_end, the loop a held key repeats and the cut starts behind.
+  std::uint32_t loop_start = 0;
   StatedPitch stated_pitch;  // of the last smpl chunk; 0/0 without one
   std::uint32_t release_start = 0;
   // The cut: frames cut_first .. cut_limit-1, left out of the output unless
   // KeepUnusedPart is on. Empty (cut_limit not above cut_first) when none.
   std::uint32_t cut_first = 0;
   std::uint32_t cut_limit = 0;
+
+  // None without a loop (loop_end 0).
+  std::optional<LoopPoints> sustain_loop() const {
+    if (loop_end == 0) return std::nullopt;
+    return LoopPoints{loop_start, loop_end};
+  }
 };
 
 }  // namespace zelvanor

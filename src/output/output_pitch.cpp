@@ -29,7 +29,7 @@ std::optional<double> StatedPitchAfterRetune(const SourceAnalysis& analysis, con
 std::optional<StatedPitch> OutputStatementFor(const RetuneJob& job, StatedPitch own) {
   if (!job.stated_pitch || (!own.states_a_pitch() && !job.states_target)) return std::nullopt;
   const StatedPitch source = job.analysis.stated_pitch;
-  if (own.unity_note == source.unity_note && own.pitch_fraction == source.pitch_fraction) {
+  if (own == source) {
     return StatementOfCents(*job.stated_pitch);
   }
   return StatementOfCents(CentsOfStatement(own) + (*job.stated_pitch - CentsOfStatement(source)));

@@ -53,6 +53,7 @@ struct StatedPitch {
   std::uint32_t pitch_fraction = 0;
 
   bool states_a_pitch() const { return unity_note != 0 || pitch_fraction != 0; }
+  bool operator==(const StatedPitch&) const = default;
 };
 
 struct SourceAnalysis {

@@ -69,10 +69,12 @@ Stretches PlanStretches(const PipeFrames& frames, double hz, bool spread) {
 
 // The windowed heterodyne of harmonics 1 .. harmonics to 0 Hz in every
 // stretch, each frame read once for all of them:
-// re/im[(j * harmonics + h - 1) * channels + c].
+// re/im[(j * harmonics + h - 1) * channels + c]; and, from the same
+// reads, the windowed power of every stretch and channel.
 struct Heterodynes {
   int harmonics = 0;
   std::vector<double> re, im;
+  double signal = 0.0;
 };
 
 // kChannels fixed where it is 1 or 2 lets the compiler unroll the inner
@@ -100,7 +102,11 @@ void HeterodyneStretches(const PipeFrames& frames, const Stretches& plan, double
     std::array<double, kMostHarmonics * kMaxChannels> re{}, im{};
     std::array<double, kMaxChannels> v{};
     for (std::uint32_t n = 0; n < plan.length; ++n) {
-      for (int ch = 0; ch < channels; ++ch) v[ch] = frames.at(start + n, ch) * plan.window[n];
+      for (int ch = 0; ch < channels; ++ch) {
+        const double x = frames.at(start + n, ch);
+        v[ch] = x * plan.window[n];
+        result.signal = result.signal + plan.window[n] * (x * x);
+      }
       for (int h = 0; h < harmonics; ++h) {
         for (int ch = 0; ch < channels; ++ch) {
           re[h * channels + ch] = re[h * channels + ch] + v[ch] * c[h];
@@ -182,16 +188,7 @@ HarmonicFit Refine(const PipeFrames& frames, double hz, int most, bool spread) {
   if (weights <= 0.0) return fit;
   fit.hz = hz + weighted / weights;
   if (!spread) return fit;
-  double signal = 0.0;  // the windowed power of every stretch and channel
-  for (std::uint32_t j = 0; j < plan.count; ++j) {
-    for (std::uint32_t n = 0; n < plan.length; ++n) {
-      for (int ch = 0; ch < frames.channels; ++ch) {
-        const double v = frames.at(j * plan.hop + n, ch);
-        signal = signal + plan.window[n] * (v * v);
-      }
-    }
-  }
-  fit.harmonic_share = signal > 0.0 ? 2.0 * power / (plan.window_sum * signal) : 0.0;
+  fit.harmonic_share = z.signal > 0.0 ? 2.0 * power / (plan.window_sum * z.signal) : 0.0;
   return fit;
 }
 

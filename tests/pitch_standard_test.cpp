@@ -56,6 +56,9 @@ TEST(PitchStandard, TargetInTheOctaveNearestThePipe) {
   EXPECT_EQ(GuessMidiNote("in/036-C.wav"), 36);
   EXPECT_EQ(GuessMidiNote("in/036-C#.wav"), std::nullopt);  // 36 is a C: a key count, not a MIDI note
   EXPECT_EQ(GuessMidiNote("Prin8_C3.wav"), std::nullopt);
+  EXPECT_EQ(GuessMidiNote("036C.wav"), std::nullopt);  // a key number is followed by its dash
+  EXPECT_EQ(GuessMidiNote("127-G.wav"), 127);          // the highest MIDI note, and one above it
+  EXPECT_EQ(GuessMidiNote("128-G#.wav"), std::nullopt);
 }
 
 }  // namespace

@@ -50,9 +50,12 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   if (!source) return false;
   const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return false;
-  const RetunedWaveSummary summary =
-      WriteOutputFile(source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings,
-                      source->wavpack, output, tuning ? std::optional(tuning->target_pitch) : std::nullopt);
+  // The output's folders below the destination are made when it is put in
+  // place: a run that stops leaves none that holds no output.
+  const std::size_t new_folders_from = destination_path.size() - file_name.size();
+  const RetunedWaveSummary summary = WriteOutputFile(
+      source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings, source->wavpack, output,
+      tuning ? std::optional(tuning->target_pitch) : std::nullopt, new_folders_from);
   PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }

@@ -118,12 +118,12 @@ TEST(PitchStandard, Runs) {
        "ZELVANOR.INI a.wav b.wav long_E.wav note69+12_A.wav out/ out/pitch-report.html"},
   };
   for (const RunCase& c : cases) ExpectRun(c);
-  // Seven rank folders, the fifth with a pipe that neither measures nor states its pitch: no file, no folder.
+  // Seven rank folders, the fifth's pipe neither measured nor stated: no file, no folder.
   RunCase organ{{list, "out/"}, {"o/*/*.wav", "out", "Equal", "A=440"}, equal + "o/5" + kSep + "note0loop_A.wav: pitch"
-                " not measured reliably (loop and harmonic fit differ by 28.2 cents); nothing is written\n", 99, list};
-  for (const char* rank : {"1", "2", "3", "4", "5", "6", "7"}) {
-    organ.files.push_back("o/" + std::string(rank) + (*rank == '5' ? "/note0loop_A.wav" : "/note69_A.wav"));
-    organ.after += (*rank == '1' ? " o/ o/" : " o/") + std::string(rank) + "/ " + organ.files.back();
+                " not measured reliably (loop and harmonic fit differ by 28.2 cents); nothing is written\n", 99, list + " o/"};
+  for (const std::string rank : {"1", "2", "3", "4", "5", "6", "7"}) {
+    organ.files.push_back("o/" + rank + (rank == "5" ? "/note0loop_A.wav" : "/note69_A.wav"));
+    organ.after += " o/" + rank + "/ " + organ.files.back();
   }
   organ.after += " out/";
   ExpectRun(organ);

@@ -11,10 +11,12 @@ OutputFile::~OutputFile() { Discard(); }
 
 namespace {
 
-// The length of the folder part of `path`, its last separator included.
+// The length of the folder part of the first `length` characters of
+// `path`, its last separator included.
 std::size_t FolderLength(const std::string& path, std::size_t length) {
-  const std::size_t cut = path.find_last_of("/\\", length == 0 ? 0 : length - 1);
-  return length == 0 || cut == std::string::npos ? 0 : cut + 1;
+  if (length == 0) return 0;
+  const std::size_t cut = path.find_last_of("/\\", length - 1);
+  return cut == std::string::npos ? 0 : cut + 1;
 }
 
 // Where the temporary for `final_path` goes: beside it, or, while folders
@@ -24,7 +26,8 @@ std::size_t FolderLength(const std::string& path, std::size_t length) {
 std::string TemporaryPlace(const std::string& final_path, std::size_t new_folders_from) {
   const std::size_t folder = FolderLength(final_path, final_path.size());
   std::size_t there = folder;
-  while (new_folders_from != std::string::npos && there > new_folders_from && !IsFolder(final_path.substr(0, there - 1))) {
+  if (new_folders_from == std::string::npos) return final_path;
+  while (there > new_folders_from && !IsFolder(final_path.substr(0, there - 1))) {
     there = FolderLength(final_path, there - 1);
   }
   return there == folder ? final_path : final_path.substr(0, there) + final_path.substr(folder);

@@ -4,7 +4,14 @@
 
 namespace zelvanor::platform {
 
-bool HasWildcard(const std::string& component) { return component.find_first_of("*?[") != std::string::npos; }
+bool HasWildcard(const std::string& component) {
+#ifdef _WIN32
+  // FindFirstFileA knows no brackets: "Bourdon [8']" is a plain name there.
+  return component.find_first_of("*?") != std::string::npos;
+#else
+  return component.find_first_of("*?[") != std::string::npos;
+#endif
+}
 
 SourcePattern SplitSourcePattern(const std::string& pattern) {
   SourcePattern split;

@@ -19,6 +19,7 @@ struct SourcePattern {
   std::vector<std::string> components;
 };
 
+// "*", "?" or "[" on POSIX; "*" or "?" on Windows, as the system matches.
 bool HasWildcard(const std::string& component);
 
 // Both "/" and "\" separate; empty components (a doubled separator) are

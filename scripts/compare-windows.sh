@@ -168,7 +168,7 @@ for case in "${cases[@]}"; do
   linux_out=$work/linux/$name
   windows_out=$work/windows/$name
   mkdir -p "$linux_out" "$windows_out"
-  linux_sources=$pipes windows_sources=$pipes pattern=*.wav
+  linux_sources=$pipes windows_sources=$pipes pattern='*.wav'
   if [ -n "$tree" ]; then linux_sources=$organ windows_sources=$organ pattern=$tree; fi
   if [ -n "$set" ]; then
     cp "$work/sets/$set"/* "$linux_out"/ && cp "$work/sets/$set"/* "$windows_out"/

@@ -17,17 +17,8 @@ namespace zelvanor::platform {
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
-
 // A folder, or a link to one.
-bool IsFolder(const std::string& path);
-
-// Creates the folders on the way to the file at `path` that come after its
-// first `existing` characters (a folder that must be there already, with
-// its separator) and are missing, with the permissions of any new folder
-// (0777 under the umask on POSIX, the parent's inherited on Windows). True
-// when they are all there afterwards; nothing to do when `existing` is
-// std::string::npos.
-bool CreateMissingFolders(const std::string& path, std::size_t existing);
+bool IsDirectory(const std::string& path);
 
 // A file opened for reading raw bytes; closed by the destructor.
 class InputFile {
@@ -85,5 +76,13 @@ bool RemoveFile(const std::string& path);
 // One new folder, in a folder that is there; false when it cannot be made
 // (it is there already, say).
 bool MakeFolder(const std::string& path);
+
+// Creates the folders on the way to the file at `path` that come after its
+// first `existing` characters (a folder that must be there already, with
+// its separator) and are missing, with the permissions of any new folder
+// (0777 under the umask on POSIX, the parent's inherited on Windows). True
+// when they are all there afterwards; nothing to do when `existing` is
+// std::string::npos.
+bool CreateMissingFolders(const std::string& path, std::size_t existing);
 
 }  // namespace zelvanor::platform

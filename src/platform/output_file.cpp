@@ -27,7 +27,7 @@ std::string TemporaryPlace(const std::string& final_path, std::size_t new_folder
   const std::size_t folder = FolderLength(final_path, final_path.size());
   std::size_t there = folder;
   if (new_folders_from == std::string::npos) return final_path;
-  while (there > new_folders_from && !IsFolder(final_path.substr(0, there - 1))) {
+  while (there > new_folders_from && !IsDirectory(final_path.substr(0, there - 1))) {
     there = FolderLength(final_path, there - 1);
   }
   return there == folder ? final_path : final_path.substr(0, there) + final_path.substr(folder);

@@ -4,9 +4,11 @@
 
 #include <cmath>
 
+#include "common/midi_note.h"
 #include "common/series_math.h"
 #include "report/pitch_report.h"
 #include "run_program.h"
+#include "tuning/note_name_guess.h"
 #include "tuning/pitch_standard.h"
 
 namespace zelvanor::testing {

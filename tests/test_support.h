@@ -98,8 +98,8 @@ inline Outcome RetuneImage(const Bytes& image, double factor, const Settings& se
   outcome.output.clear();
   MemorySink sink(limit);
   Capture(outcome, [&] {
-    WriteRetunedWave("in/pipe.wav", "out/pipe.wav", MakeRetuneJob(exact.span(), *outcome.analysis, settings, factor, target),
-                     sink);
+    WriteRetunedWave("in/pipe.wav", "out/pipe.wav",
+                     MakeRetuneJob(exact.span(), *outcome.analysis, settings, factor, target), sink);
   });
   outcome.bytes = sink.bytes();
   return outcome;

@@ -1,7 +1,6 @@
 #include "driver/file_loop.h"
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>

@@ -12,7 +12,11 @@ void PrintTemperaments(const std::string& executable_path) {
   const TemperamentListing listing = ListTemperaments(executable_path);
   Print("Temperaments in %s:\n", listing.path.c_str());
   for (const ListedTemperament& temperament : listing.temperaments) {
-    Print("  %-28s %s\n", temperament.name.c_str(), temperament.summary.c_str());
+    if (temperament.summary.empty()) {
+      Print("  %s\n", temperament.name.c_str());
+    } else {
+      Print("  %-28s %s\n", temperament.name.c_str(), temperament.summary.c_str());
+    }
   }
   Print("A Scala scale file serves as well: its path, ending in .scl, where a name goes (T=old.scl, werck4.scl+2).\n");
 }

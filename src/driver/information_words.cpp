@@ -18,7 +18,7 @@ void PrintTemperaments(const std::string& executable_path) {
       Print("  %-28s %s\n", temperament.name.c_str(), temperament.summary.c_str());
     }
   }
-  Print("A Scala scale file serves as well: its path, ending in .scl, where a name goes (T=old.scl, werck4.scl+2).\n");
+  Print("A Scala file serves where a name goes: its path, ending in .scl (T=old.scl, werck4.scl+2).\n");
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ std::array<double, 12> Notes(const Definition& d, std::vector<std::string>& rati
   };
   double known = 0.0;
   for (const char c : code) known += c == 'w' ? 0.0 : fifth(c);
-  const double shared = (8400.0 - known) / static_cast<double>(std::max(1L, std::count(code.begin(), code.end(), 'w')));
+  const std::ptrdiff_t sharing = std::max<std::ptrdiff_t>(1, std::count(code.begin(), code.end(), 'w'));
+  const double shared = (8400.0 - known) / static_cast<double>(sharing);
   double at = 0.0;
   for (std::size_t i = 0; i < 12; at += code[i] == 'w' ? shared : fifth(code[i]), ++i) {
     cents[7 * i % 12] = std::fmod(at, 1200.0);

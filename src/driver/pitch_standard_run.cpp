@@ -4,7 +4,6 @@
 
 #include "common/console.h"
 #include "common/run_error.h"
-#include "common/series_math.h"
 #include "driver/pipe_measuring.h"
 #include "tuning/note_names.h"
 #include "tuning/pitch_standard.h"
@@ -13,44 +12,51 @@ namespace zelvanor {
 namespace {
 
 // Before the first output exists: the run ends and the set stays as it was.
-[[noreturn]] void StopBeforeWriting(const PipePitch& pipe, const std::string& reason) {
-  ThrowFatal("%s: %s; nothing is written\n", pipe.source_path.c_str(), reason.c_str());
+[[noreturn]] void StopBeforeWriting(const PipeJudgement& judged, const std::string& reason) {
+  ThrowFatal("%s: %s; nothing is written\n", judged.source_path.c_str(), reason.c_str());
 }
 
-PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
-  PipeTuning tuning;
-  if (pipe.skipped) return tuning;
-  const bool stated = !pipe.measured;  // S took the statement
-  if (!stated && !pipe.measured->reliable) {
-    StopBeforeWriting(pipe, Format("pitch not measured reliably (%s)", pipe.measured->problem.c_str()));
+// The first problem A= cannot tune past stops the run; measured and stated
+// pitches apart are only M's concern, A= goes by the measured one.
+void StopForProblems(const PipeJudgement& judged) {
+  for (const PipeProblem problem : judged.problems) {
+    switch (problem) {
+      case PipeProblem::kNotMeasuredReliably:
+        StopBeforeWriting(judged, Format("pitch not measured reliably (%s)", judged.measurement_problem.c_str()));
+      case PipeProblem::kNoPitch:
+        StopBeforeWriting(judged, "no pitch found");
+      case PipeProblem::kNoTargetPitch:
+        StopBeforeWriting(judged, "the temperament gives its note no pitch");
+      case PipeProblem::kBeyondLargestCorrection:
+        StopBeforeWriting(judged, Format("correction of %+.2f cents is beyond %.0f cents (check O= and the file name)",
+                                         judged.correction_cents, kLargestCorrectionCents));
+      case PipeProblem::kMeasuredAndStatedApart:
+        break;
+    }
   }
-  const double pitch = stated ? *pipe.stated_hz : pipe.measured->hz;
-  if (!(pitch > 0) || !std::isfinite(pitch)) StopBeforeWriting(pipe, "no pitch found");
-  const double target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, pitch);
-  if (std::isnan(target_hz)) StopBeforeWriting(pipe, "the temperament gives its note no pitch");
-  tuning.target_pitch = MidiCentsOfPitch(target_hz);
-  tuning.factor = target_hz / pitch;
-  const double cents = series::CentsOfRatio(tuning.factor);
-  if (std::fabs(cents) > kLargestCorrectionCents) {
-    StopBeforeWriting(pipe, Format("correction of %+.2f cents is beyond 300 cents (check O= and the file name)", cents));
-  }
-  tuning.pitch_line = Format("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n",
-                             pipe.source_path.c_str(), kNoteNames[static_cast<std::size_t>(pipe.note)], pitch,
-                             stated ? "stated" : "measured", target_hz, cents);
-  return tuning;
 }
 
 }  // namespace
 
-std::vector<PipeTuning> TuningsToPitchStandard(const RunConfig& config, const std::vector<std::string>& names,
-                                               std::size_t lanes) {
-  std::vector<PipeTuning> tunings;
+std::vector<PipeJudgement> TuningsToPitchStandard(const RunConfig& config, const std::vector<std::string>& names,
+                                                  std::size_t lanes) {
+  std::vector<PipeJudgement> tunings;
   tunings.reserve(names.size());
   // A file's messages are dropped here (a pipe's and a skipped file's
   // alike): the writing pass loads it again and prints them then, in their
   // place among the other files' lines.
-  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe) { tunings.push_back(TuningFor(config, pipe)); });
+  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe, const std::string& /*messages*/) {
+    tunings.push_back(JudgePipe(config, pipe));
+    StopForProblems(tunings.back());
+  });
   return tunings;
+}
+
+void PrintPitchLine(const PipeJudgement& judged) {
+  Print("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n", judged.source_path.c_str(),
+        kNoteNames[static_cast<std::size_t>(judged.note)], *judged.pitch_hz,
+        judged.pitch_origin == PitchOrigin::kStated ? "stated" : "measured", *judged.target_hz,
+        judged.correction_cents);
 }
 
 }  // namespace zelvanor

@@ -41,7 +41,7 @@ std::string Range(const std::string& shown) {
 std::string Tune(const std::string& name, const char* factor = "1.000000") {
   return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
 }
-// A match below the fixed part "o/", its folders joined natively, and its output in `to`.
+// A match below the fixed part "o/", its folders joined natively, retuned into `to`.
 std::string Mirrored(std::string relative, const std::string& to = "out") {
   std::replace(relative.begin(), relative.end(), '/', kSep[0]);
   return "Tune o/" + relative + " to " + to + kSep + relative + " by factor 1.000000\n";
@@ -93,8 +93,7 @@ TEST(Driver, Runs) {
        kSpawned},
       {{"in/036-C.wav", "out/"}, {"in/*.wav", "out/", "+0"}, "Tune in/036-C.wav to out/036-C.wav by factor 1.000000\n",
        0, "in/ in/036-C.wav out/ out/036-C.wav"},
-      // Folders: a component per level, "**" for any number; outputs mirror the tree below the fixed part in
-      // folders made as needed, in place too, none made for a file that stops the run.
+      // Over folders: outputs mirror the tree below the fixed part, in place too; no folder for a file that stops.
       {{"o/a.wav", "o/b/x.wav", "o/b/z/y.wav", "out/"}, {"o/**/*.wav", "out", "1"},
        Mirrored("a.wav") + Mirrored("b/x.wav") + Mirrored("b/z/y.wav"), 0,
        "o/ o/a.wav o/b/ o/b/x.wav o/b/z/ o/b/z/y.wav out/ out/a.wav out/b/ out/b/x.wav out/b/z/ out/b/z/y.wav"},

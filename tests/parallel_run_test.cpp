@@ -66,7 +66,7 @@ void FatalInTheMiddle(const fs::path& root) {
   WriteFile(root / "in" / "040-E.wav", FailsWhileWritten());
 }
 
-// The same in four rank folders below in/, two pipes each: the third folder's first one fails.
+// The same in four folders below in/, the third's first pipe failing.
 void FatalInAFolder(const fs::path& root) {
   FatalInTheMiddle(root);
   int i = 0;

@@ -63,7 +63,7 @@ TEST(BandLimitedTableTest, KeepsItsRecordedCoefficients) {
     const std::span<const float> values(table.Row(0), 2 * table.taps() * BandLimitedTable::kPhases);
     std::string text;
     for (const float value : values) text += zelvanor::Format("%a\n", value);
-    Transcribed(zelvanor::Format("factor %g", factor), text);  // the coefficients in print, the digest over their bytes
+    Transcribed(zelvanor::Format("factor %g", factor), text);  // digested as bytes
     digests += Digest(std::as_bytes(values)) + " ";
   }
   EXPECT_EQ(digests, "0.40546510810816438 aa9bd87474d9c798 1fb87d2acdbfb2c6 12fe13a562fe48bb c352667507fc39ea ");

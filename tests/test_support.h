@@ -134,8 +134,7 @@ std::string Digest(const Sequence& bytes) {
   return zelvanor::Format("%016llx", static_cast<unsigned long long>(fuzzing::Fnv1a({first, std::size(bytes)})));
 }
 
-// The text behind a recorded digest, and with ZELVANOR_TRANSCRIPTS=DIR set also the file DIR/<test>.<row>.txt:
-// a re-recording is reviewed by comparing the folders of two commits (docs/testing.md).
+// The text behind a digest; with ZELVANOR_TRANSCRIPTS=DIR also in DIR/<test>.<row>.txt, to diff (docs/testing.md).
 inline std::string Transcribed(const std::string& row, const std::string& text) {
   if (const char* dir = std::getenv("ZELVANOR_TRANSCRIPTS")) {
     std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name() + ("." + row);

@@ -1,0 +1,103 @@
+#include "platform/replacement_flushes.h"
+
+#include <algorithm>
+
+#include "platform/temporary_file.h"
+
+namespace zelvanor::platform {
+
+ReplacementFlushes::~ReplacementFlushes() {
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+// Only batches that replace files pay for the threads.
+void ReplacementFlushes::StartThreads() {
+  while (workers_.size() < kFlushesAtOnce) workers_.emplace_back([this] { Work(); });
+}
+
+void ReplacementFlushes::Enlist(TemporaryFile& file) {
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    entries_.push_back({&file, State::kWaiting});
+    StartThreads();
+  }
+  changed_.notify_all();
+}
+
+void ReplacementFlushes::CloseLater(OsHandle replaced) {
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (to_close_.size() < kHeldAtMost) {
+      to_close_.push_back(replaced);
+      StartThreads();
+      replaced = kNoOsHandle;
+    }
+  }
+  if (replaced != kNoOsHandle) TemporaryFile::CloseHeld(replaced);
+  changed_.notify_all();
+}
+
+bool ReplacementFlushes::AnyWaiting() const {
+  return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.state == State::kWaiting; });
+}
+
+void ReplacementFlushes::Work() {
+  std::unique_lock<std::mutex> hold(lock_);
+  for (;;) {
+    changed_.wait(hold, [&] { return stop_ || AnyWaiting() || !to_close_.empty(); });
+    const auto waiting = std::find_if(entries_.begin(), entries_.end(),
+                                      [](const Entry& e) { return e.state == State::kWaiting; });
+    if (waiting != entries_.end()) {
+      // Renames wait for flushes, not for closes: flushes first.
+      waiting->state = State::kFlushing;
+      TemporaryFile& file = *waiting->file;
+      hold.unlock();
+      const bool on_disk = file.FlushToDisk();
+      hold.lock();
+      for (Entry& entry : entries_) {
+        if (entry.file == &file) entry.state = on_disk ? State::kFlushed : State::kFailed;
+      }
+      changed_.notify_all();
+    } else if (!to_close_.empty()) {
+      const OsHandle replaced = to_close_.back();
+      to_close_.pop_back();
+      hold.unlock();
+      TemporaryFile::CloseHeld(replaced);
+      hold.lock();
+    } else {
+      return;  // stopped, and nothing left
+    }
+  }
+}
+
+ReplacementFlushes::State ReplacementFlushes::StateOf(const TemporaryFile& file) const {
+  for (const Entry& entry : entries_) {
+    if (entry.file == &file) return entry.state;
+  }
+  return State::kFailed;
+}
+
+bool ReplacementFlushes::AwaitFlushed(TemporaryFile& file) {
+  std::unique_lock<std::mutex> hold(lock_);
+  changed_.wait(hold, [&] {
+    const State state = StateOf(file);
+    return state == State::kFlushed || state == State::kFailed;
+  });
+  const bool on_disk = StateOf(file) == State::kFlushed;
+  std::erase_if(entries_, [&](const Entry& e) { return e.file == &file; });
+  return on_disk;
+}
+
+void ReplacementFlushes::Withdraw(const TemporaryFile& file) {
+  std::unique_lock<std::mutex> hold(lock_);
+  // A file being flushed stays open until its flush returns.
+  changed_.wait(hold, [&] { return StateOf(file) != State::kFlushing; });
+  std::erase_if(entries_, [&](const Entry& e) { return e.file == &file; });
+}
+
+}  // namespace zelvanor::platform

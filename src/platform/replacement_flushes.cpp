@@ -1,6 +1,7 @@
 #include "platform/replacement_flushes.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "platform/temporary_file.h"
 
@@ -13,11 +14,17 @@ ReplacementFlushes::~ReplacementFlushes() {
   }
   changed_.notify_all();
   for (std::thread& worker : workers_) worker.join();
+  for (const OsHandle replaced : to_close_) TemporaryFile::CloseHeld(replaced);
 }
 
-// Only batches that replace files pay for the threads.
+// Only batches that replace files pay for the threads. Without them (the
+// system refuses a thread) each file is flushed by the thread awaiting it,
+// and replaced files are closed at the end.
 void ReplacementFlushes::StartThreads() {
-  while (workers_.size() < kFlushesAtOnce) workers_.emplace_back([this] { Work(); });
+  try {
+    while (workers_.size() < kFlushesAtOnce) workers_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+  }
 }
 
 void ReplacementFlushes::Enlist(TemporaryFile& file) {
@@ -54,15 +61,7 @@ void ReplacementFlushes::Work() {
                                       [](const Entry& e) { return e.state == State::kWaiting; });
     if (waiting != entries_.end()) {
       // Renames wait for flushes, not for closes: flushes first.
-      waiting->state = State::kFlushing;
-      TemporaryFile& file = *waiting->file;
-      hold.unlock();
-      const bool on_disk = file.FlushToDisk();
-      hold.lock();
-      for (Entry& entry : entries_) {
-        if (entry.file == &file) entry.state = on_disk ? State::kFlushed : State::kFailed;
-      }
-      changed_.notify_all();
+      FlushUnlocked(*waiting, hold);
     } else if (!to_close_.empty()) {
       const OsHandle replaced = to_close_.back();
       to_close_.pop_back();
@@ -75,6 +74,18 @@ void ReplacementFlushes::Work() {
   }
 }
 
+void ReplacementFlushes::FlushUnlocked(Entry& waiting, std::unique_lock<std::mutex>& hold) {
+  waiting.state = State::kFlushing;
+  TemporaryFile& file = *waiting.file;  // the entry itself may move meanwhile
+  hold.unlock();
+  const bool on_disk = file.FlushToDisk();
+  hold.lock();
+  for (Entry& entry : entries_) {
+    if (entry.file == &file) entry.state = on_disk ? State::kFlushed : State::kFailed;
+  }
+  changed_.notify_all();
+}
+
 ReplacementFlushes::State ReplacementFlushes::StateOf(const TemporaryFile& file) const {
   for (const Entry& entry : entries_) {
     if (entry.file == &file) return entry.state;
@@ -84,6 +95,10 @@ ReplacementFlushes::State ReplacementFlushes::StateOf(const TemporaryFile& file)
 
 bool ReplacementFlushes::AwaitFlushed(TemporaryFile& file) {
   std::unique_lock<std::mutex> hold(lock_);
+  // Not taken up yet (the threads are busy with the files before): the
+  // flush is this thread's, which has nothing else to do.
+  const auto own = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.file == &file; });
+  if (own != entries_.end() && own->state == State::kWaiting) FlushUnlocked(*own, hold);
   changed_.wait(hold, [&] {
     const State state = StateOf(file);
     return state == State::kFlushed || state == State::kFailed;

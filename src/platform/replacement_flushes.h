@@ -6,16 +6,16 @@
 // cut then leaves the old file or the new one, never a short one). Waited
 // for once per file, one file after the other, that costs a batch the
 // disk's latency per file. So a file's write-back starts as soon as it is
-// written, and a thread of the group flushes the finished files as they
-// come: all that came while it flushed the previous ones make its next
-// round, so the disk and the file system's journal take them together and
-// a round costs about what one file would. A rename waits only until its
-// file's round is done.
+// written, and threads of the group flush the finished files as they come,
+// several at once: flushes that wait at the same moment share the file
+// system's journal commit and the disk's cache flush, so files finished
+// together cost about what one would. A rename waits only for its own
+// file's flush.
 //
 // The file a rename replaces is freed when its last name goes, and freeing
 // a file's blocks waits for the file system's journal too. The renaming
 // thread holds the old file open across the rename and hands it to the
-// group's thread, which closes it, and so frees it, meanwhile.
+// group, whose threads close it, and so free it, meanwhile.
 #pragma once
 
 #include <condition_variable>
@@ -73,6 +73,8 @@ class ReplacementFlushes {
 
   void StartThreads();  // under lock_
   void Work();
+  // Flushes the file of `waiting`, a kWaiting entry, with `hold` released meanwhile.
+  void FlushUnlocked(Entry& waiting, std::unique_lock<std::mutex>& hold);
   bool AnyWaiting() const;  // under lock_
   State StateOf(const TemporaryFile& file) const;  // under lock_
 

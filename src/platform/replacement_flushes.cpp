@@ -17,12 +17,18 @@ ReplacementFlushes::~ReplacementFlushes() {
   for (const OsHandle replaced : to_close_) TemporaryFile::CloseHeld(replaced);
 }
 
-// Only batches that replace files pay for the threads. Without them (the
-// system refuses a thread) each file is flushed by the thread awaiting it,
-// and replaced files are closed at the end.
-void ReplacementFlushes::StartThreads() {
+// A thread more only when there is more work than idle threads: only
+// batches that replace files pay for threads, and only for as many
+// flushes as come at once. Without one (the system refuses a thread) each
+// file is flushed by the thread awaiting it, and replaced files are closed
+// at the end.
+void ReplacementFlushes::StartThread() {
+  const auto waiting = static_cast<std::size_t>(
+      std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.state == State::kWaiting; }));
+  if (waiting + to_close_.size() <= idle_ || workers_.size() >= kFlushesAtOnce) return;
   try {
-    while (workers_.size() < kFlushesAtOnce) workers_.emplace_back([this] { Work(); });
+    workers_.emplace_back([this] { Work(); });
+    ++idle_;  // idle until it takes its first work
   } catch (const std::system_error&) {
   }
 }
@@ -31,7 +37,7 @@ void ReplacementFlushes::Enlist(TemporaryFile& file) {
   {
     const std::lock_guard<std::mutex> hold(lock_);
     entries_.push_back({&file, State::kWaiting});
-    StartThreads();
+    StartThread();
   }
   changed_.notify_all();
 }
@@ -41,7 +47,7 @@ void ReplacementFlushes::CloseLater(OsHandle replaced) {
     const std::lock_guard<std::mutex> hold(lock_);
     if (to_close_.size() < kHeldAtMost) {
       to_close_.push_back(replaced);
-      StartThreads();
+      StartThread();
       replaced = kNoOsHandle;
     }
   }
@@ -57,6 +63,7 @@ void ReplacementFlushes::Work() {
   std::unique_lock<std::mutex> hold(lock_);
   for (;;) {
     changed_.wait(hold, [&] { return stop_ || AnyWaiting() || !to_close_.empty(); });
+    --idle_;
     const auto waiting = std::find_if(entries_.begin(), entries_.end(),
                                       [](const Entry& e) { return e.state == State::kWaiting; });
     if (waiting != entries_.end()) {
@@ -71,6 +78,7 @@ void ReplacementFlushes::Work() {
     } else {
       return;  // stopped, and nothing left
     }
+    ++idle_;
   }
 }
 

@@ -71,7 +71,7 @@ class ReplacementFlushes {
     State state;
   };
 
-  void StartThreads();  // under lock_
+  void StartThread();  // under lock_
   void Work();
   // Flushes the file of `waiting`, a kWaiting entry, with `hold` released meanwhile.
   void FlushUnlocked(Entry& waiting, std::unique_lock<std::mutex>& hold);
@@ -84,6 +84,7 @@ class ReplacementFlushes {
   std::vector<OsHandle> to_close_;
   bool stop_ = false;
   std::vector<std::thread> workers_;
+  std::size_t idle_ = 0;  // workers waiting for work
 };
 
 }  // namespace zelvanor::platform

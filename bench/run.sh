@@ -3,11 +3,12 @@
 # (cp -r of the corpus) and a peer (sox), side by side in one run: Q=0/1/2
 # against the peer's quick mode, Q=3 against its very-high-quality mode; and
 # Zelvanor working on 1, 2 and 4 files at once (J=) beside its default (as
-# many as the cores).
+# many as the cores); and a copy of the corpus retuned in place, against the
+# same files into a new folder, with the flushes such a run makes.
 #
 #   bench/run.sh [--runs N] [--count N] [--dir DIR]... [--no-micro]
 #
-# --runs   timed runs of each command (default 7); medians are reported
+# --runs   timed runs of each command (default 9); medians are reported
 # --count  pipes in the corpus (default 128, about 100 MB); a second corpus
 #          of twice as many pipes shows how the time grows
 # --dir    put the corpus and the outputs into DIR/zelvanor-bench/ (default
@@ -39,7 +40,7 @@ fi
 set -- "${rest[@]}" ${dirs[0]:+--dir "${dirs[0]}"}
 
 load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
-runs=7
+runs=9
 count=128
 micro=1
 work="$root/build/bench"
@@ -84,6 +85,10 @@ files=$(find corpus -name '*.wav' | wc -l)
 # --- the commands (each writes into a fresh, empty out/) ---
 floor() { cp -r "$1" out/copy; }
 zel() { local corpus=$1; shift; "$zelvanor" "$corpus/*.wav" out "$@" V=0 >/dev/null; }
+# In place: each output replaces its source, in a fresh copy of the corpus
+# made (untimed) before each run; every replaced file is flushed to the disk
+# before its rename.
+in_place() { "$zelvanor" "in-place/*.wav" in-place "$@" V=0 >/dev/null; }
 peer() {  # corpus, quality option of sox's rate effect
   local f
   for f in "$1"/*.wav; do sox "$f" "out/${f##*/}" speed 1.0594631 rate "$2" 2>/dev/null; done
@@ -101,6 +106,9 @@ add j1 "zelvanor +100 Q=2 J=1" "zel corpus +100 Q=2 J=1"
 add j2 "zelvanor +100 Q=2 J=2" "zel corpus +100 Q=2 J=2"
 add j4 "zelvanor +100 Q=2 J=4" "zel corpus +100 Q=2 J=4"
 add temperament "zelvanor $temperament" "zel corpus $temperament"
+add in_place "zelvanor +100 Q=2, in place" "in_place +100 Q=2"
+add in_place_j1 "zelvanor +100 Q=2 J=1, in place" "in_place +100 Q=2 J=1"
+add in_place_j2 "zelvanor +100 Q=2 J=2, in place" "in_place +100 Q=2 J=2"
 if command -v sox >/dev/null 2>&1; then
   add peer "sox speed 1.0594631 rate -q" "peer corpus -q"
   add peer_v "sox speed 1.0594631 rate -v" "peer corpus -v"
@@ -110,8 +118,9 @@ add q2x2 "zelvanor +100 Q=2, corpus x2" "zel corpus2x +100 Q=2"
 
 # Every command once, untimed: it must work, and the caches are warm.
 working=()
+fresh_copy() { rm -rf in-place && cp -r corpus in-place; }
 for name in "${names[@]}"; do
-  rm -rf out && mkdir out
+  rm -rf out && mkdir out && fresh_copy
   if eval "${command[$name]}"; then
     working+=("$name")
   else
@@ -129,7 +138,9 @@ declare -A samples cpu_samples
 TIMEFORMAT='%3R %3U %3S'
 for ((round = 0; round < runs; round++)); do
   for name in "${names[@]}"; do
-    rm -rf out && mkdir out && sync
+    rm -rf out && mkdir out
+    [[ $name == in_place* ]] && fresh_copy
+    sync
     timing=$( { time eval "${command[$name]}"; } 2>&1 >/dev/null | tail -1)
     read -r wall user system <<<"$timing"
     samples[$name]+="$(awk -v s="$wall" 'BEGIN { printf "%d", s * 1e6 }') "
@@ -137,6 +148,19 @@ for ((round = 0; round < runs; round++)); do
   done
 done
 rm -rf out
+
+# What a run in place asks of the disk: the flushing calls, counted by
+# strace where it is installed.
+flush_calls=""
+if command -v strace >/dev/null 2>&1; then
+  fresh_copy
+  strace -f -c -o strace.out -e trace=fsync,fdatasync,sync_file_range "$zelvanor" "in-place/*.wav" in-place +100 \
+    V=0 >/dev/null
+  flush_calls=$(awk '$NF ~ /^(fsync|fdatasync|sync_file_range)$/ { printf "%s%d %s", sep, $(NF - 1), $NF; sep = ", " }' \
+    strace.out)
+  rm -f strace.out
+fi
+rm -rf in-place
 
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -A med cpu
@@ -213,6 +237,17 @@ for j in 1 2 4 default; do
     "$(awk -v j="$lanes" -v b="$largest" 'BEGIN { print j * (b / 1048576 + 4) }')"
 done
 
+echo
+echo "in place (Q=2; each output replaces its source, flushed to the disk before the rename):"
+printf '  %-6s %9s %16s\n' "J" "median s" "x new folder"
+for j in 1 2 default; do
+  name=in_place_j$j new=j$j
+  [ "$j" = default ] && name=in_place new=q2
+  [ -n "${med[$name]:-}" ] || continue
+  printf '  %-6s %9s %16s\n' "$j" "$(seconds "${med[$name]}")" "$(ratio "${med[$name]}" "${med[$new]}")"
+done
+printf '  flushing calls of one run in place, %d files: %s\n' "$files" "${flush_calls:-(strace is not installed)}"
+
 # What files at once are held to, on this machine.
 echo
 echo "files at once, against what they are held to (load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)):"
@@ -221,6 +256,9 @@ printf '  Q=2, default J=%d, / cp -r (wall)  %6s   (at most 1.7 on two idle core
   "$(ratio "${med[q2]}" "${med[floor]}")"
 printf '  processor time J=2 / J=1           %6s   (the same work: near 1)\n' "$(ratio "${cpu[j2]}" "${cpu[j1]}")"
 printf '  Q=2 processor time / cp -r         %6s\n' "$(ratio "${cpu[q2]}" "${cpu[floor]}")"
+printf '  in place / new folder, default J   %6s   (at most 1.25)\n' "$(ratio "${med[in_place]}" "${med[q2]}")"
+printf '  J=2 / J=1 speed-up in place        %6s   (at least 1.8 on two idle cores)\n' \
+  "$(ratio "${med[in_place_j1]}" "${med[in_place_j2]}")"
 printf '  peak memory / budget, default J    %6s   (at most 1)\n' \
   "$(awk -v k="$rss" -v j="$default_j" -v b="$largest" 'BEGIN { printf "%.2f", (k / 1024) / (j * (b / 1048576 + 4)) }')"
 

@@ -80,6 +80,33 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
     EXPECT_TRUE(listing == expected || listing == finished) << listing;
   }
 }
+
+// SIGKILL at varying moments of a set retuned in place, one file or two at once: each pipe is its source or its
+// complete retuned self, nothing else is left but temporaries of the set. (scripts/kill-test.sh kills far more often.)
+TEST(Reliability, KilledInPlaceLeavesEachFileOldOrNew) {
+  const Bytes pipe = examples::SynthesizePipe({.note = 40, .channels = 2, .seconds = 0.4}).bytes;
+  ScratchDirectory retuned;
+  WriteFile(retuned.path() / "a.wav", pipe);
+  ASSERT_EQ(RunZelvanor({"a.wav", ".", "+100"}, retuned.path()).exit_code, 0);
+  const Bytes after = ReadFile(retuned.path() / "a.wav");
+  for (int kill = 0; kill < 24; ++kill) {
+    ScratchDirectory dir;
+    for (int i = 0; i < 6; ++i) WriteFile(dir.path() / zelvanor::Format("p%d.wav", i), pipe);
+    const pid_t child = StartProgram(ZELVANOR_EXECUTABLE, {"*.wav", ".", "+100", kill % 2 ? "J=2" : "J=1"},
+                                     dir.path(), -1);
+    ::usleep(static_cast<useconds_t>(kill * 1500));
+    ::kill(child, SIGKILL);
+    WaitForExit(child);
+    int pipes = 0;
+    for (const std::string& name : ListDirectory(dir.path())) {
+      if (name.size() == 22 && name[0] == 'p' && name.find(".wav.zelvanor-") == 2) continue;  // in flight
+      const Bytes bytes = ReadFile(dir.path() / name);
+      EXPECT_TRUE(bytes == pipe || bytes == after) << name;
+      ++pipes;
+    }
+    EXPECT_EQ(pipes, 6);
+  }
+}
 #endif
 
 }  // namespace

@@ -85,7 +85,9 @@ const PipeJudgement* TuningOf(const std::vector<PipeJudgement>& tunings, std::si
 void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names,
                             const std::vector<PipeJudgement>& tunings) {
   SourceBuffers buffers;
+  platform::ReplacementFlushes flushes;  // outlives the output, which leaves it
   platform::OutputFile output;  // deletes a half-written temporary on a throw
+  output.FlushReplacementsWith(flushes);
   for (std::size_t item = 0; item < names.size(); ++item) {
     if (WriteFileOutput(config, names[item], TuningOf(tunings, item), buffers, output)) {
       PutInPlaceAfterItsMessages(output);
@@ -116,10 +118,12 @@ struct FinishedFile {
 // closed temporary and their messages.
 void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& names,
                        const std::vector<PipeJudgement>& tunings, std::size_t lane_count) {
+  platform::ReplacementFlushes flushes;  // outlives the files, which leave it
   RunOrderedCapturing<SourceBuffers, FinishedFile>(
       names.size(), lane_count,
       [&](std::size_t item, SourceBuffers& buffers, FinishedFile& file) {
         file.has_output = false;
+        file.output.FlushReplacementsWith(flushes);
         try {
           file.has_output = WriteFileOutput(config, names[item], TuningOf(tunings, item), buffers, file.output);
         } catch (...) {

@@ -94,9 +94,13 @@ bool OutputFile::Finish() {
   if (finished_) return true;
   if (!file_.is_open()) return false;
   Flush();
-  if (ok_) ok_ = file_.SyncBeforeReplacing(final_path_);
-  const bool closed = file_.Close();
-  if (!ok_ || !closed) {
+  replacing_ = ok_ && TemporaryFile::WouldReplace(final_path_);
+  if (replacing_) {
+    // The disk starts on the bytes now; Commit waits for them (flushed
+    // with other files in a group of flushes).
+    file_.StartWriteBack();
+    if (flushes_) flushes_->Enlist(file_);
+  } else if (const bool closed = file_.Close(); !ok_ || !closed) {
     Discard();
     return false;
   }
@@ -110,7 +114,19 @@ bool OutputFile::Finish() {
 OutputFile::CommitResult OutputFile::Commit() {
   if (!Finish()) return CommitResult::kWriteFailed;
   finished_ = false;
-  if (!CreateMissingFolders(final_path_, new_folders_from_) || !file_.RenameTo(final_path_)) {
+  const bool replacing = replacing_;
+  if (replacing) {
+    replacing_ = false;
+    const bool on_disk = flushes_ ? flushes_->AwaitFlushed(file_) : file_.FlushToDisk();
+    if (const bool closed = file_.Close(); !on_disk || !closed) {
+      Discard();
+      return CommitResult::kWriteFailed;
+    }
+  }
+  const OsHandle replaced = replacing && flushes_ ? TemporaryFile::HoldReplaced(final_path_) : kNoOsHandle;
+  const bool renamed = CreateMissingFolders(final_path_, new_folders_from_) && file_.RenameTo(final_path_);
+  if (replaced != kNoOsHandle) flushes_->CloseLater(replaced);
+  if (!renamed) {
     Discard();
     return CommitResult::kRenameFailed;
   }
@@ -118,6 +134,8 @@ OutputFile::CommitResult OutputFile::Commit() {
 }
 
 void OutputFile::Discard() {
+  if (replacing_ && flushes_) flushes_->Withdraw(file_);
+  replacing_ = false;
   file_.Delete();
   buffer_.clear();
   finished_ = false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/replacement_flushes.h"
 #include "platform/temporary_file.h"
 
 namespace zelvanor::platform {
@@ -43,14 +44,22 @@ class OutputFile {
 
   bool ok() const { return ok_; }
 
-  // The first half of Commit: flushes and closes the file, which stays
+  // Files of this output that will replace existing ones are flushed to
+  // the disk with those of `group` before their renames, not one by one
+  // (several outputs finished at once, renamed by one thread in turn).
+  // `group` outlives the output.
+  void FlushReplacementsWith(ReplacementFlushes& group) { flushes_ = &group; }
+
+  // The first half of Commit: writes the last bytes; the file stays
   // temporary (and is deleted by Discard) until Commit. Lets the bytes be
   // completed by the thread that wrote them while the rename waits for the
-  // file's turn. False (and the file discarded) when a write failed.
+  // file's turn. A new file is closed; one that will replace an existing
+  // file stays open, its write-back started, until Commit flushes it. False
+  // (and the file discarded) when a write failed.
   bool Finish();
 
-  // Finishes the file unless done, then makes the missing folders and
-  // renames it into place.
+  // Finishes the file unless done, flushes it to the disk when it replaces
+  // a file, then makes the missing folders and renames it into place.
   CommitResult Commit();
 
   // The destination given to Create.
@@ -75,7 +84,9 @@ class OutputFile {
   std::uint64_t position_ = 0;
   std::uint64_t flushed_ = 0;
   bool ok_ = true;
-  bool finished_ = false;  // closed and complete, awaiting the rename
+  bool finished_ = false;   // complete, awaiting the rename
+  bool replacing_ = false;  // finished, open, to be flushed before the rename
+  ReplacementFlushes* flushes_ = nullptr;
 };
 
 }  // namespace zelvanor::platform

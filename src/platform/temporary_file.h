@@ -36,9 +36,27 @@ class TemporaryFile {
   // Writes all of `data` at `offset`; false when the system refuses a part.
   bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
 
-  // Called before the file replaces `final_path`; false when the written
-  // bytes cannot be made safe on the disk.
-  bool SyncBeforeReplacing(const std::string& final_path);
+  // Whether a file finished for `final_path` would replace an existing one:
+  // its bytes must then reach the disk before the rename (FlushToDisk), so
+  // that a power cut leaves the old file or the new one, never a short one.
+  // A new name needs no such wait.
+  static bool WouldReplace(const std::string& final_path);
+
+  // Starts writing the file's bytes to the disk without waiting for them,
+  // where the system can be asked to.
+  void StartWriteBack();
+
+  // Waits until the file's bytes are on the disk; false when they cannot be
+  // made safe.
+  bool FlushToDisk();
+
+  // The file at `final_path` opened for reading, to be held across the
+  // rename that replaces it: the rename then only takes its name, and the
+  // file is freed when the handle is closed (CloseHeld), by another thread.
+  // kNoOsHandle where it cannot be held (on Windows a file held open
+  // cannot be replaced).
+  static OsHandle HoldReplaced(const std::string& final_path);
+  static void CloseHeld(OsHandle replaced);
 
   // Closes the file; false when the system reports a late write error.
   bool Close();

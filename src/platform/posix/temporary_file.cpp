@@ -79,13 +79,40 @@ bool TemporaryFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std:
   return true;
 }
 
-bool TemporaryFile::SyncBeforeReplacing(const std::string& final_path) {
-  // Replacing a file (retuning in place, a run repeated) must not leave a
-  // short file under its name after a power cut: the new bytes reach the
-  // disk before the name moves to them. A new name needs no such wait.
-  if (::access(final_path.c_str(), F_OK) != 0) return true;
-  return ::fsync(Descriptor(handle_)) == 0;
+bool TemporaryFile::WouldReplace(const std::string& final_path) {
+  return ::access(final_path.c_str(), F_OK) == 0;
 }
+
+void TemporaryFile::StartWriteBack() {
+#ifdef __linux__
+  // Queues the bytes for the disk and returns; a failure shows again in
+  // FlushToDisk, which is what decides.
+  ::sync_file_range(Descriptor(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+bool TemporaryFile::FlushToDisk() {
+  // The bytes and what is needed to read them back (the length, the
+  // blocks); the times of the file are not worth a further write.
+#ifdef __linux__
+  return ::fdatasync(Descriptor(handle_)) == 0;
+#else
+  return ::fsync(Descriptor(handle_)) == 0;
+#endif
+}
+
+OsHandle TemporaryFile::HoldReplaced(const std::string& final_path) {
+#ifdef O_PATH
+  // A reference to the file and nothing more: no read permission needed, no
+  // device opened, a symbolic link (which the rename replaces) not followed.
+  const int fd = ::open(final_path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  return fd < 0 ? kNoOsHandle : fd;
+#else
+  return kNoOsHandle;
+#endif
+}
+
+void TemporaryFile::CloseHeld(OsHandle replaced) { ::close(Descriptor(replaced)); }
 
 bool TemporaryFile::Close() {
   const bool closed = ::close(Descriptor(handle_)) == 0;

@@ -63,13 +63,20 @@ bool TemporaryFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std:
   return true;
 }
 
-bool TemporaryFile::SyncBeforeReplacing(const std::string& final_path) {
-  // Replacing a file (retuning in place, a run repeated) must not leave a
-  // short file under its name after a power cut: the new bytes reach the
-  // disk before the name moves to them. A new name needs no such wait.
-  if (::GetFileAttributesA(final_path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  return ::FlushFileBuffers(AsHandle(handle_)) != 0;
+bool TemporaryFile::WouldReplace(const std::string& final_path) {
+  return ::GetFileAttributesA(final_path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// Windows has no call that only starts a file's write-back: the flushes of
+// the files waiting for their turn, issued together before their renames
+// (ReplacementFlushes), are all it gets.
+void TemporaryFile::StartWriteBack() {}
+
+bool TemporaryFile::FlushToDisk() { return ::FlushFileBuffers(AsHandle(handle_)) != 0; }
+
+OsHandle TemporaryFile::HoldReplaced(const std::string&) { return kNoOsHandle; }
+
+void TemporaryFile::CloseHeld(OsHandle replaced) { ::CloseHandle(AsHandle(replaced)); }
 
 bool TemporaryFile::Close() {
   const bool closed = ::CloseHandle(AsHandle(handle_)) != 0;

@@ -188,6 +188,23 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
   };
   for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
   xmlFreeDoc(doc);
+  // Folders: a page with no sections while there is one, else a summary row and a section each, by first pipe.
+  std::vector<report::PitchReportRow> ranks(std::begin(rows), std::end(rows));
+  for (auto& row : ranks) row.folder = "R1";
+  EXPECT_EQ(report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks), page);
+  ranks[0].folder = ranks[2].folder = "R2";
+  ranks.push_back({.folder = "R2", .file = "c.wav", .measured_cents = -6});
+  const std::string organ = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks);
+  doc = xmlReadMemory(organ.data(), static_cast<int>(organ.size()), "report.html", nullptr, XML_PARSE_NONET);
+  ASSERT_NE(doc, nullptr) << organ;
+  for (const auto& [expression, text] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"count(//h:script | //@src | //@href[not(starts-with(., '#'))])", "0"},
+           {"//h:table[1]/h:tr[2]", "R235.50-6.0001"}, {"//h:table[1]/h:tr[3]", "R117.50-7.5011"},
+           {"//h:h2[@id=substring(//h:tr[3]//@href, 2)]", "R1"}, {"count(//svg:svg)", "2"},
+           {"//h:table[2]/h:tr[4]/h:td[2]", "c.wav"}, {"//h:table[3]/h:tr[2]/h:td[3]", "C#"}}) {
+    EXPECT_EQ(XPathString(doc, expression), text) << expression;
+  }
+  xmlFreeDoc(doc);
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ std::string Tune(const std::string& name, const char* factor) {
 TEST(PitchStandard, Runs) {
   const std::string list = "ZELVANOR.INI", equal = "Using temperament Equal\n";
   const std::string no_match = "can't find source-file *.wav\n";
+  const std::string loop = "loop and harmonic fit differ by 28.2 cents";
   const RunCase cases[] = {
       // A= is a decimal from 300 to 600 and wants a temperament.
       {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
@@ -99,6 +100,19 @@ TEST(PitchStandard, Runs) {
       {{list, "note69_A.wav", "note69loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
        equal + "note69loop_A.wav: pitch not measured reliably (loop and harmonic fit differ by 28.2 cents); nothing is written\n", 99,
        "ZELVANOR.INI note69_A.wav note69loop_A.wav out/"},
+      // Not measured reliably (448.230 Hz): tuned from a statement within 5 cents of that, else stopped.
+      {{list, "note69+28loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
+       equal + "Warning: note69+28loop_A.wav: pitch not measured reliably (" + loop +
+           "); tuned from its stated pitch 447.174 Hz\n" + Tune("note69+28loop_A.wav", "0.983957")},
+      {{list, "note69+27loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
+       equal + "note69+27loop_A.wav: pitch not measured reliably (" + loop + "); nothing is written\n", 99,
+       "ZELVANOR.INI note69+27loop_A.wav out/"},
+      {{list, "note69+37loop_A.wav", "note69+38loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "M"},
+       equal + "note69+37loop_A.wav A: target 440.000 Hz, measured 448.230 Hz (+32.08 cents), stated 449.505 Hz "
+       "(+37.00 cents) -- check: not measured reliably (" + loop + "); A= tunes it from its stated pitch\n"
+       "note69+38loop_A.wav A: target 440.000 Hz, measured 448.230 Hz (+32.08 cents), stated 449.765 Hz "
+       "(+38.00 cents) -- check: not measured reliably (" + loop + "); measured and stated 5.92 cents apart\n"
+       "Pitch report in out" + kSep + "pitch-report.html\n"},
       // Without a statement S measures; without S a statement is only reported.
       {{list, "note0_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S", "V=2"},
        equal + "Pitch of note0_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +

@@ -41,6 +41,7 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
   CheckSourceStillThere(source_path);
+  if (tuning && config.settings.verbosity != 0) Print("%s", tuning->warning.c_str());
   if (tuning && config.settings.verbosity > 1) Print("%s", tuning->pitch_line.c_str());
 
   const double tuning_factor = tuning ? tuning->factor : TuningFactorFor(config, source_path);

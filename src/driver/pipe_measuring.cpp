@@ -1,12 +1,15 @@
 #include "driver/pipe_measuring.h"
 
+#include <cmath>
 #include <exception>
 
 #include "common/console.h"
 #include "common/midi_note.h"
+#include "common/series_math.h"
 #include "driver/command_line.h"
 #include "driver/ordered_batch.h"
 #include "driver/source_paths.h"
+#include "report/pitch_report.h"
 #include "tuning/note_name_guess.h"
 #include "tuning/pitch_standard.h"
 #include "tuning/tuning_factor.h"
@@ -60,6 +63,12 @@ struct MeasuredFile {
 };
 
 }  // namespace
+
+bool StatementStandsIn(const PipePitch& pipe) {
+  if (!pipe.measured || pipe.measured->reliable || !pipe.stated_hz) return false;
+  const double hz = pipe.measured->hz;
+  return hz > 0 && std::isfinite(hz) && std::fabs(series::CentsOfRatio(hz / *pipe.stated_hz)) <= report::kInTuneCents;
+}
 
 void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
                   const std::function<void(const PipePitch&)>& each) {

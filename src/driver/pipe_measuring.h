@@ -24,6 +24,11 @@ struct PipePitch {
   std::optional<pitch::PitchMeasurement> measured;
 };
 
+// A pipe not measured reliably whose statement is within
+// report::kInTuneCents of the measurement's best guess: the audio bears the
+// statement out, so A= tunes the pipe from it rather than stopping.
+bool StatementStandsIn(const PipePitch& pipe);
+
 // Measures the files `names` of the pattern on `lanes` lanes and hands
 // each result to `each` on the calling thread, strictly in file order. A
 // file that fails (its note cannot be guessed, a format error, a file

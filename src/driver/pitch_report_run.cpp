@@ -33,7 +33,10 @@ report::PitchReportRow ReportRow(const RunConfig& config, const PipePitch& pipe)
   if (row.target_hz && row.measured_hz) row.measured_cents = series::CentsOfRatio(*row.measured_hz / *row.target_hz);
   if (row.target_hz && row.stated_hz) row.stated_cents = series::CentsOfRatio(*row.stated_hz / *row.target_hz);
 
-  if (!measured.reliable) row.flag = Format("not measured reliably (%s)", measured.problem.c_str());
+  if (!measured.reliable) {
+    row.flag = Format("not measured reliably (%s)%s", measured.problem.c_str(),
+                      StatementStandsIn(pipe) ? "; A= tunes it from its stated pitch" : "");
+  }
   if (row.measured_cents && row.stated_cents && std::fabs(*row.measured_cents - *row.stated_cents) > report::kInTuneCents) {
     row.flag = Joined(row.flag, Format("measured and stated %.2f cents apart",
                                        std::fabs(*row.measured_cents - *row.stated_cents)));

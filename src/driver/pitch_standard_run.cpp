@@ -20,8 +20,9 @@ namespace {
 PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
   PipeTuning tuning;
   if (pipe.skipped) return tuning;
-  const bool stated = !pipe.measured;  // S took the statement
-  if (!stated && !pipe.measured->reliable) {
+  const bool stands_in = StatementStandsIn(pipe);
+  const bool stated = !pipe.measured || stands_in;  // S took the statement, or it stands in
+  if (pipe.measured && !pipe.measured->reliable && !stands_in) {
     StopBeforeWriting(pipe, Format("pitch not measured reliably (%s)", pipe.measured->problem.c_str()));
   }
   const double pitch = stated ? *pipe.stated_hz : pipe.measured->hz;
@@ -33,6 +34,10 @@ PipeTuning TuningFor(const RunConfig& config, const PipePitch& pipe) {
   const double cents = series::CentsOfRatio(tuning.factor);
   if (std::fabs(cents) > kLargestCorrectionCents) {
     StopBeforeWriting(pipe, Format("correction of %+.2f cents is beyond 300 cents (check O= and the file name)", cents));
+  }
+  if (stands_in) {
+    tuning.warning = Format("Warning: %s: pitch not measured reliably (%s); tuned from its stated pitch %.3f Hz\n",
+                            pipe.source_path.c_str(), pipe.measured->problem.c_str(), pitch);
   }
   tuning.pitch_line = Format("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n",
                              pipe.source_path.c_str(), kNoteNames[static_cast<std::size_t>(pipe.note)], pitch,

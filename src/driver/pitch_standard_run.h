@@ -18,6 +18,7 @@ struct PipeTuning {
   double factor = 1.0;        // target / pitch
   double target_pitch = 0.0;  // what the output states: cents on the MIDI note scale
   std::string pitch_line;     // the V=2 line: note, pitch and its origin, target, correction
+  std::string warning;        // V>=1: tuned from its statement as its pitch was not measured reliably
 };
 
 // Every file's tuning, found before anything is written. A pipe whose

@@ -5,6 +5,7 @@
 #include "driver/pipe_measuring.h"
 #include "driver/pitch_standard_run.h"
 #include "driver/source_paths.h"
+#include "platform/path_separators.h"
 #include "platform/whole_file.h"
 #include "report/pitch_report.h"
 #include "tuning/note_names.h"
@@ -19,8 +20,17 @@ std::string Joined(const std::string& first, const std::string& second) {
   return first.empty() ? second : first + "; " + second;
 }
 
-report::PitchReportRow ReportRow(const RunConfig& config, const PipePitch& pipe) {
+// The folder of a name the pattern matched, below the pattern's fixed part:
+// the name up to its last separator, "" for a file in the fixed part itself.
+// The page sums up each folder (a rank of an organ) on its own.
+std::string FolderOf(const std::string& name) {
+  const std::size_t last = platform::LastSeparator(name);
+  return last == std::string::npos ? std::string() : name.substr(0, last);
+}
+
+report::PitchReportRow ReportRow(const RunConfig& config, const std::string& name, const PipePitch& pipe) {
   report::PitchReportRow row;
+  row.folder = FolderOf(name);
   row.file = pipe.source_path;
   row.note = kNoteNames[static_cast<std::size_t>(pipe.note)];
   const pitch::PitchMeasurement& measured = *pipe.measured;  // M measures every pipe
@@ -63,10 +73,12 @@ void PrintReportLine(const report::PitchReportRow& row) {
 
 void ReportPitches(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes) {
   std::vector<report::PitchReportRow> rows;
+  std::size_t item = 0;  // every file is handed over, in file order
   MeasurePipes(config, names, lanes, [&](const PipePitch& pipe) {
+    const std::string& name = names[item++];
     PrintCaptured(pipe.messages);  // analysis lines, and why a file is no pipe
     if (pipe.skipped) return;
-    rows.push_back(ReportRow(config, pipe));
+    rows.push_back(ReportRow(config, name, pipe));
     if (config.settings.verbosity != 0) PrintReportLine(rows.back());
   });
   const std::string path = DestinationPathFor(config.destination, kReportName);

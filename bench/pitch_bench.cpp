@@ -61,6 +61,9 @@ struct Measured {
   SourceAnalysis analysis;
 };
 
+// The hint the program gives a pipe named by its key number, without a statement.
+pitch::PitchHint KeyHint(int note) { return pitch::PipeHint(note % 12, {}, note); }
+
 std::optional<Measured> Measure(const std::vector<std::uint8_t>& image, const pitch::PitchHint& hint,
                                 Timing& timing, bool ignore_loop = false) {
   Settings settings;
@@ -128,7 +131,7 @@ int SyntheticTable(bool hinted) {
           const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
           const double truth = looped ? std::floor(frequency * length / rate + 0.5) * rate / length : frequency;
           const std::optional<Measured> measured =
-              Measure(pipe.bytes, hinted ? pitch::NoteHint(spec.note) : pitch::PitchHint{}, timing);
+              Measure(pipe.bytes, hinted ? KeyHint(spec.note) : pitch::PitchHint{}, timing);
           ++pipes;
           if (!measured || !measured->pitch.reliable) {
             ++unreliable;
@@ -173,7 +176,7 @@ int RandomPipes(int count) {
     const double length = pipe.markers.loop_end - pipe.markers.loop_start + 1.0;
     const double truth = spec.sustain_loop ? std::floor(spec.frequency * length / spec.rate + 0.5) * spec.rate / length
                                            : spec.frequency;
-    const pitch::PitchMeasurement p = Measure(pipe.bytes, pitch::NoteHint(spec.note), timing)->pitch;
+    const pitch::PitchMeasurement p = Measure(pipe.bytes, KeyHint(spec.note), timing)->pitch;
     const double error = p.hz > 0.0 ? Cents(p.hz / truth) : 0.0;
     if (p.reliable) worst[spec.sustain_loop ? 0 : 1] = std::max(worst[spec.sustain_loop ? 0 : 1], std::fabs(error));
     flagged += p.reliable ? 0 : 1;
@@ -209,7 +212,7 @@ int RealPipes(int count, char** paths, bool ignore_loops) {
     const std::string name = std::string(paths[i]).substr(std::string(paths[i]).find_last_of('/') + 1);
     const int note = std::atoi(name.c_str());
     const std::optional<Measured> measured =
-        Measure(image, note > 0 ? pitch::NoteHint(note) : pitch::PitchHint{}, timing, ignore_loops);
+        Measure(image, note > 0 ? KeyHint(note) : pitch::PitchHint{}, timing, ignore_loops);
     if (!measured) continue;
     ++measured_pipes;
     const double stated = StatedHz(measured->analysis.stated_pitch);

@@ -31,6 +31,7 @@ const std::string kHelp =
 const std::string kSeeMore = "P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n"
                              "A=hz tunes every pipe from its own pitch to a pitch standard, M reports each pipe's pitch, "
                              "S takes\nthe pitch a pipe states: see \"Tuning a detuned set\" in the README.\n"
+                             "--temperaments lists the temperaments; a Scala file (NAME.scl) may stand for one.\n"
                              "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 std::string Range(const std::string& shown) {
@@ -114,6 +115,37 @@ TEST(Driver, Runs) {
        "Using temperament Wild\n" + Range("16.951409"), 99},
   };
   for (const RunCase& c : cases) ExpectRun(c);
+}
+
+TEST(Driver, ScalaFilesStandForTemperamentsAndMalformedOnesStopTheRunBeforeAnyFile) {
+  const std::string scale = "E\n12\n100.\n200.\n300.\n400.\n500.\n600.\n700.\n800.\n900.\n1000.\n1100.\n2/1\n";
+  ExpectRun({{"ZELVANOR.INI", "e.scl:" + scale, "036-C#.wav", "out/"}, {"*.wav", "out", "Kellner", "T=e.scl+1", "V=2"},
+             "Temperament of original samples e.scl+1.000000 cent\nUsing temperament Kellner\n"
+             "Tuning to Kellner C# +0\n" + Tune("036-C#.wav", "0.998520")});
+  ExpectRun({{"e.scl:" + scale, "note69_A.wav", "out/"}, {"*.wav", "out", "e.scl", "A=441"},
+             "Using temperament e.scl\n" + Tune("note69_A.wav")});
+  ExpectRun({{"e.scl:" + scale, "pages/"}, {"*.wav", "pages/", "e.scl", "H"}, "Using temperament e.scl\n", 0,
+             "e.scl pages/ pages/tuning.html"});
+  ExpectRun({{"036-C.wav"}, {"*.wav", "out", "2024/old.scl"},
+             "Can't find temperament 2024/old.scl: no such scale file\n", 99});
+  ExpectRun({{"ZELVANOR.INI:[h]\nKellner 0\n\t Bach \n  more\nKellner 1\nX\n"}, {"--temperaments"},
+             "Temperaments in ZELVANOR.INI:\n  Kellner                      Bach\n  X\n"
+             "A Scala file serves where a name goes: its path, ending in .scl (T=old.scl, werck4.scl+2).\n"});
+  const char* const kMalformed[][3] = {
+      {"12", "7", "line 2: 7 notes; a temperament has 12 (C# to B and the octave)"},
+      {"12\n", "", "line 2: '100.' is not a number of notes"},
+      {"300.", "-3/2", "line 5: ratio -3/2 is not above zero"},
+      {"400.", "0", "line 6: ratio 0 is not above zero"},
+      {"500.", "5/0", "line 7: '5/0' is not a pitch (cents or a ratio)"},
+      {"2/1", "1199.99", "line 14: the period 1199.99 is not an octave (2/1 or 1200.0)"},
+      {"1100.\n2/1", "1100.", "line 2: 12 pitches announced, 11 follow"},
+  };
+  for (const auto& [from, to, said] : kMalformed) {
+    std::string text = scale;
+    text.replace(text.find(from), std::string(from).size(), to);
+    ExpectRun({{"a.SCL:" + text, "036-C.wav", "out/"}, {"*.wav", "out", "1", "T=a.SCL-2"},
+               std::string("a.SCL ") + said + "\n", 99, "036-C.wav a.SCL out/"});
+  }
 }
 
 TEST(Driver, ACopiedProgramNamesTheListItLookedForBesideItself) {

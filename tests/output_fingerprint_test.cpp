@@ -64,6 +64,12 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
            .Adtl({Ltxt(99, 5)}).Build()},  // a text region of the highest cue id the analysis keeps
       {"zz-cut.wav", SourceNamed("cut.wav")},
   };
+  // A= and M runs: key-number names and no statement, so each pipe is measured near its key number's pitch.
+  std::map<std::string, Bytes> unstated;
+  for (const int note : {45, 57, 70}) {
+    unstated[examples::PipeFileName(note)] = examples::SynthesizePipe({.note = note, .bits = note == 57 ? 24 : 16,
+        .channels = 1 + note % 2, .seconds = 0.4, .seed = 3, .sustain_loop = false}).bytes;
+  }
   const std::map<std::string, std::string> recorded = {
       {"+25 V=* Q=3", "a695c2d953fe106a"}, {"+250 V=* Q=1 X L=300", "ff16666d0f8fbda3"},
       {"0.4 V=* Q=3 U L=50", "9c6ae0712651971a"}, {"0.7 V=* U Q=0", "94ae2f0df4a2f1af"},
@@ -71,7 +77,8 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
       {"F Q=1", "07882570167ae78f"}, {"F Q=1 U L=1500", "af62bf4868e4dde2"}, {"F Q=2", "92c742cffdaf5f9d"},
       {"F Q=2 U L=1500", "6269229643dd54c9"}, {"F Q=3", "adb486daafb6ceb8"},
       {"F Q=3 U L=1500", "609e265ef084c9d9"},
-      {"Werckmeister_III V=* T=Kellner O=1 J=3 R=2", "23cf1cf3097d1bea"},
+      {"Werckmeister_III V=* T=Kellner O=1 J=3 R=2", "23cf1cf3097d1bea"}, {"Equal A=415 V=*", "c14f01a08d8d14f8"},
+      {"Kellner+2 A=440 S Q=3", "a1fc78f36e3c7c65"}, {"Kellner M", "71e0366fff247298"},
   };
   std::string rows, changed;
   for (const auto& [options, digest] : recorded) {
@@ -88,7 +95,8 @@ TEST(OutputFingerprintTest, RunsKeepTheirRecordedTranscriptsAndFiles) {
         ScratchDirectory dir;
         for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
         fs::copy_file(fs::path(ZELVANOR_SOURCE_DIR) / "data" / "ZELVANOR.INI", dir.path() / "ZELVANOR.INI");
-        for (const auto& [name, bytes] : sources) WriteFile(dir.path() / "in" / name, bytes);
+        const bool measures = options.find("A=") != std::string::npos || options.find(" M") != std::string::npos;
+        for (const auto& [name, bytes] : measures ? unstated : sources) WriteFile(dir.path() / "in" / name, bytes);
         ZelvanorRun run = RunInProcess(words, dir.path());
         std::ranges::replace(run.output, '\\', '/');  // the separator a destination path gets is the system's
         transcripts += ::testing::PrintToString(words) + " ends " + std::to_string(run.exit_code) + "\n" + run.output;

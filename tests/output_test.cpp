@@ -77,6 +77,8 @@ TEST(WriteRetunedWave, EachChunkKind) {
   const Bytes list = Cat({ListBody("adtl", {}), Header("labl", 5), {1, 0, 0, 0, 0}});
   const Settings quiet = Verbose(0), dummy{.verbosity = 0, .dummy_loop_length = 500};
   const std::uint32_t third = 1u << 27;  // of the fraction: 3.125 cents
+  const Bytes none_then_60 = WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16)).Add(Stating(0, 0, false))
+      .Add(Stating(60, 0, false)).Build();
   const struct {
     std::string name;
     Bytes image;
@@ -86,6 +88,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
     double factor = 1.0;
     std::uint64_t limit = UINT64_MAX;
     const SourceAnalysis* stated = nullptr;  // the analysis, when not the image's own
+    std::optional<double> target = {};       // A=: MIDI cents
   } rows[] = {
       {"every fmt goes out with the last one's body", WaveBuilder().Fmt(kMono).Data(Tone(10, 1, 16))
            .Fmt({.rate = 22050}).Build(), Cat({Chunk("fmt ", FmtBody({.rate = 22050})), Header("data", 20)})},
@@ -117,8 +120,9 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"a second smpl chunk moves by the same interval", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
            .Add(Stating(79, third, false)).Add(Stating(60, 0, false)).Build(), Stating(91, third), 0, quiet, 2.0},
       {"0/0 states no pitch and stays", PipeStating(0, 0), Stating(0, 0), 0, quiet, 2.0},
-      {"also beside a chunk that states one", WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16))
-           .Add(Stating(0, 0, false)).Add(Stating(60, 0, false)).Build(), Stating(0, 0), 0, quiet, 2.0},
+      {"also beside a chunk that states one", none_then_60, Stating(0, 0), 0, quiet, 2.0},
+      {"A= states the target in both", none_then_60, Cat({Stating(69, 0, false), Stating(69, 0, false)}), 0, quiet,
+       1.0, UINT64_MAX, nullptr, 6900.0},
       {"P=0 keeps the statement", PipeStating(67, third), Stating(67, third), 0,
        {.verbosity = 0, .update_stated_pitch = false}, 2.0},
       {"a carry into note 128 stays, with a warning", PipeStating(127, 3), Stating(127, 3), 0, Verbose(1),
@@ -170,13 +174,13 @@ TEST(WriteRetunedWave, EachChunkKind) {
   std::string transcript;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const Outcome out = RetuneImage(row.image, row.factor, row.settings, row.limit, row.stated);
+    const Outcome out = RetuneImage(row.image, row.factor, row.settings, row.limit, row.stated, row.target);
     EXPECT_EQ(out.exit_code.value_or(0), row.exit_code) << out.output;
     EXPECT_TRUE(row.expected.empty() || !std::ranges::search(out.bytes, row.expected).empty());
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
     transcript += "--- " + row.name + "\n" + out.output;
   }
-  EXPECT_EQ(Digest(transcript), "9e8e117bd1fe69c3") << transcript;
+  EXPECT_EQ(Digest(transcript), "b0cf2f8022281a80") << transcript;
 }
 
 }  // namespace

@@ -96,6 +96,16 @@ const Batch kBatches[] = {
        EightPipes(root);
        WriteFile(root / "in" / "037-pipe.wav", examples::SynthesizePipe({}).bytes);
      }},
+    // A= and M measure side by side too; the first pipe in file order that stops A= is the one named.
+    {"PitchStandard", {"in/*.wav", "out", "Equal", "A=430", "S", "V=2"}, 0, "Pitch of in/043-G.wav: note G, 97.999"},
+    {"PitchReport", {"in/*.wav", "out", "Kellner", "M"}, 0, "in/043-G.wav G: target 98.309 Hz, measured 98.000"},
+    {"SafetyStop", {"in/*.wav", "out", "Equal", "A=440", "S"}, 99, "037-C#.wav: correction of +500.00 cents",
+     [](const fs::path& root) {
+       EightPipes(root);
+       for (const int note : {37, 42}) {
+         WriteFile(root / "in" / examples::PipeFileName(note), examples::SynthesizePipe({.note = note + 7}).bytes);
+       }
+     }},
 };
 
 class ParallelRun : public ::testing::TestWithParam<Batch> {};

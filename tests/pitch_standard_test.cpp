@@ -4,9 +4,14 @@
 
 #include <cmath>
 
+#include "common/midi_note.h"
 #include "common/series_math.h"
+#include "driver/file_loop.h"
+#include "driver/pitch_standard_run.h"
 #include "report/pitch_report.h"
 #include "run_program.h"
+#include "test_support.h"
+#include "tuning/note_name_guess.h"
 #include "tuning/pitch_standard.h"
 
 namespace zelvanor::testing {
@@ -130,8 +135,35 @@ TEST(PitchStandard, Runs) {
        " -- check: measured and stated 8.07 cents apart\n"
        "Pitch report in out" + kSep + "pitch-report.html\n", 0,
        "ZELVANOR.INI a.wav b.wav long_E.wav note69+12_A.wav out/ out/pitch-report.html"},
+      // A destination that is no folder is found before the set is measured (before a pipe could stop the run).
+      {{list, "note69loop_A.wav"}, {"*.wav", "none", "Equal", "A=440"}, equal + "can't create new file none" + kSep +
+       "note69loop_A.wav\n", 1},
+      {{list, "note69_A.wav", "out:a file"}, {"*.wav", "out", "Equal", "M"}, equal + "can't create file out" + kSep +
+       "pitch-report.html\n", 1},
   };
   for (const RunCase& c : cases) ExpectRun(c);
+}
+
+// A file A= skipped while measuring (empty, still being copied in) that loads when its turn to be written comes
+// stops the run: written at factor 1 it would be the one pipe of the set left untuned.
+TEST(PitchStandard, AFileSkippedWhileMeasuringIsNotWrittenUntuned) {
+  for (const std::size_t lanes : {1, 2}) {
+    ScratchDirectory dir;
+    fs::create_directory(dir.path() / "out");
+    WriteFile(dir.path() / "note69_A.wav", Bytes{});
+    RunConfig config;
+    config.source_pattern = (dir.path() / "*.wav").string();
+    config.destination = (dir.path() / "out").string();
+    config.mode = TuningMode::kPitchStandard;
+    config.a4_hz = 440;
+    const std::vector<std::string> names = {"note69_A.wav"};
+    const auto tunings = TuningsToPitchStandard(config, names, lanes);
+    WriteFile(dir.path() / "note69_A.wav", SourceNamed("note69_A.wav"));
+    Outcome out;
+    Capture(out, [&] { WriteFiles(config, names, tunings, lanes); });
+    EXPECT_EQ(out.exit_code, 99) << out.output;
+    EXPECT_EQ(ListDirectory(dir.path() / "out"), std::vector<std::string>{});
+  }
 }
 
 TEST(PitchStandard, OutputsStateAndSoundTheirTarget) {

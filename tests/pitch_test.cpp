@@ -22,7 +22,7 @@ pitch::PitchMeasurement Measure(const Bytes& image, Hint hint, double hz, void (
   if (change) change(analysis);
   const int note = static_cast<int>(std::floor(69.0 + 12.0 * std::log2(hz / 440.0) + 0.5)) -
                    (hint == Hint::kTwoOctavesLow ? 24 : 0);
-  const pitch::PitchHint given = hint == Hint::kNone ? pitch::PitchHint{} : pitch::NoteHint(note);
+  const pitch::PitchHint given = hint == Hint::kNone ? pitch::PitchHint{} : pitch::PipeHint(note % 12, {}, note);
   return pitch::MeasurePipePitch(ExactBuffer(image).span(), analysis, given);
 }
 

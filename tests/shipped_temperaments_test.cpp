@@ -1,10 +1,12 @@
-// The shipped list is checked against the definitions the README gives for
-// it: each table is rebuilt from its circle of fifths. A typo in a table
-// would otherwise silently mistune every organ retuned with it.
+// The shipped list is checked against the definitions its descriptions give:
+// each table is rebuilt here from its circle of fifths or its ratios, and a
+// Scala file written from the same definition must give the same notes. A
+// typo in a table would otherwise silently mistune every organ retuned with it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
+#include <sstream>
 
 #include "common/ascii.h"
 #include "run_program.h"
@@ -17,58 +19,85 @@ namespace {
 
 double Cents(double ratio) { return 1200.0 * std::log2(ratio); }
 
-const double kPureFifth = Cents(3.0 / 2.0);
-const double kSyntonicComma = Cents(81.0 / 80.0);
-const double kPythagoreanComma = Cents(531441.0 / 524288.0);
-const double kSchisma = Cents(32805.0 / 32768.0);
+// The fifths C-G, G-D, ... F-C: a digit n narrows one by n parts of the comma, "a" widens it by a part, "k" by
+// a schisma; the fifths marked "w" share alike what closes the circle. Or the ratios of C# to B to C.
+struct Definition {
+  const char* name;
+  char comma;  // 'p' Pythagorean, 's' syntonic
+  int parts;
+  const char* fifths_or_ratios;
+};
+const Definition kDefinitions[] = {
+    {"Equal", 'p', 12, "111111111111"}, {"Pythagorean", 'p', 1, "00000000w000"},
+    {"Meantone_quarter_comma", 's', 4, "11111111w111"}, {"Meantone_sixth_comma", 's', 6, "11111111w111"},
+    {"Werckmeister_III", 'p', 4, "111001000000"}, {"Kirnberger_III", 's', 4, "111100k00000"},
+    {"Vallotti", 'p', 6, "111110000001"}, {"Young_II", 'p', 6, "111111000000"}, {"Kellner", 'p', 5, "111101000000"},
+    {"Meantone_third_comma", 's', 3, "11111111w111"}, {"Meantone_two_sevenths_comma", 's', 7, "22222222w222"},
+    {"Meantone_two_ninths_comma", 's', 9, "22222222w222"}, {"Werckmeister_IV", 'p', 3, "10101010aa10"},
+    {"Werckmeister_V", 'p', 4, "00110011a001"},
+    {"Werckmeister_VI", 0, 0,
+     "196/186 196/175 196/165 196/156 196/147 196/139 196/131 196/124 196/117 196/110 196/104"},
+    {"Kirnberger_I", 's', 1, "001000k00000"}, {"Kirnberger_II", 's', 2, "001100k00000"},
+    {"Neidhardt_Dorf_1732", 'p', 12, "123301010010"}, {"Neidhardt_Kleine_Stadt_1732", 'p', 12, "222211001100"},
+    {"Neidhardt_Grosse_Stadt_1724", 'p', 12, "222101110110"}, {"Neidhardt_Grosse_Stadt_1732", 'p', 12, "222101110011"},
+    {"Sorge_1758", 'p', 12, "222101101110"}, {"Young_I", 's', 16, "3333ww0000ww"},
+    {"Lehman_Bach", 'p', 12, "2222000111a2"}, {"Barnes", 'p', 6, "111101000001"}, {"Lambert", 'p', 7, "111111000001"},
+    {"Stanhope", 'p', 3, "011100000000"}, {"Grammateus", 'p', 2, "000001000010"},
+    {"Just_C", 0, 0, "16/15 9/8 6/5 5/4 4/3 45/32 3/2 8/5 5/3 9/5 15/8"},
+    {"Euler_1739", 0, 0, "135/128 9/8 75/64 5/4 675/512 45/32 3/2 25/16 27/16 225/128 15/8"},
+};
 
-// The circle of fifths from E-flat to G#, as note indices (C = 0).
-const std::vector<int> kChain{3, 10, 5, 0, 7, 2, 9, 4, 11, 6, 1, 8};
-const std::vector<int> kAllFifths(kChain.begin(), kChain.end() - 1);
-constexpr int kC = 0, kD = 2, kE = 4, kF = 5, kFSharp = 6, kG = 7, kA = 9, kB = 11;
-
-// The notes whose fifths are narrowed, by how much; the others are pure.
-std::array<double, 12> FromCircleOfFifths(const std::vector<int>& narrowed, double by, int schisma_on = -1) {
-  const auto fifth_from = [&](int note) {
-    const bool is_narrowed = std::find(narrowed.begin(), narrowed.end(), note) != narrowed.end();
-    return kPureFifth - (is_narrowed ? by : 0.0) - (note == schisma_on ? kSchisma : 0.0);
-  };
-  std::array<double, 12> by_chain{};
-  const int c_at = 3;  // C's place in the chain
-  for (int i = c_at + 1; i < 12; ++i) by_chain[i] = by_chain[i - 1] + fifth_from(kChain[i - 1]);
-  for (int i = c_at - 1; i >= 0; --i) by_chain[i] = by_chain[i + 1] - fifth_from(kChain[i]);
+// C to B in cents above C, within the octave.
+std::array<double, 12> Notes(const Definition& d, std::vector<std::string>& ratios) {
   std::array<double, 12> cents{};
-  for (int i = 0; i < 12; ++i) cents[kChain[i]] = by_chain[i] - 1200.0 * std::floor(by_chain[i] / 1200.0);
-  // Tuners keep A where it was: the whole table moves to put A at 900 cents.
-  const double shift = 900.0 - cents[kA];
-  for (double& value : cents) value += shift;
+  std::istringstream words(d.fifths_or_ratios);
+  if (d.parts == 0) {
+    for (std::string ratio; words >> ratio;) {
+      ratios.push_back(ratio);
+      cents[ratios.size()] = Cents(std::stod(ratio) / std::stod(ratio.substr(ratio.find('/') + 1)));
+    }
+    return cents;
+  }
+  const std::string code = d.fifths_or_ratios;
+  const double pure = Cents(1.5), part = Cents(d.comma == 'p' ? 531441.0 / 524288 : 81.0 / 80) / d.parts;
+  const auto fifth = [&](char c) {
+    return c == 'a' ? pure + part : c == 'k' ? pure - Cents(32805.0 / 32768) : pure - (c - '0') * part;
+  };
+  double known = 0.0;
+  for (const char c : code) known += c == 'w' ? 0.0 : fifth(c);
+  const std::ptrdiff_t sharing = std::max<std::ptrdiff_t>(1, std::count(code.begin(), code.end(), 'w'));
+  const double shared = (8400.0 - known) / static_cast<double>(sharing);
+  double at = 0.0;
+  for (std::size_t i = 0; i < 12; at += code[i] == 'w' ? shared : fifth(code[i]), ++i) {
+    cents[7 * i % 12] = std::fmod(at, 1200.0);
+  }
   return cents;
 }
 
-TEST(ShippedTemperaments, TablesMatchTheirCircleOfFifthsAndTheListIsClean) {
-  const std::map<std::string, std::array<double, 12>> definitions = {
-      {"Equal", FromCircleOfFifths(kAllFifths, kPythagoreanComma / 12)},
-      {"Pythagorean", FromCircleOfFifths({}, 0)},
-      {"Meantone_quarter_comma", FromCircleOfFifths(kAllFifths, kSyntonicComma / 4)},
-      {"Meantone_sixth_comma", FromCircleOfFifths(kAllFifths, kSyntonicComma / 6)},
-      {"Werckmeister_III", FromCircleOfFifths({kC, kG, kD, kB}, kPythagoreanComma / 4)},
-      {"Kirnberger_III", FromCircleOfFifths({kC, kG, kD, kA}, kSyntonicComma / 4, kFSharp)},
-      {"Vallotti", FromCircleOfFifths({kF, kC, kG, kD, kA, kE}, kPythagoreanComma / 6)},
-      {"Young_II", FromCircleOfFifths({kC, kG, kD, kA, kE, kB}, kPythagoreanComma / 6)},
-      {"Kellner", FromCircleOfFifths({kC, kG, kD, kA, kB}, kPythagoreanComma / 5)},
-  };
-  ScratchDirectory empty;  // the current directory must not offer a list of its own
-  const CurrentDirectory here(empty.path());
+TEST(ShippedTemperaments, EachTableIsItsDefinitionAndAScalaFileOfItGivesTheSameNotes) {
+  ScratchDirectory dir;  // the current directory: no list of its own, the scale files
+  const CurrentDirectory here(dir.path());
   const std::string beside = std::string(ZELVANOR_SOURCE_DIR) + "/data/zelvanor";
+  const auto load = [&](const std::string& request) {
+    return LoadTemperament(TemperamentSlot::kTarget, request, beside, Settings{.verbosity = 0});
+  };
   std::set<std::string> expected_names;
-  for (const auto& [name, expected] : definitions) {
-    expected_names.insert(name);
-    const Temperament shipped = LoadTemperament(TemperamentSlot::kTarget, name, beside, Settings{.verbosity = 0});
-    EXPECT_EQ(shipped.name, name);
-    EXPECT_EQ(shipped.cents[kA], 900.0) << name;
-    for (int note = 0; note < 12; ++note) {
-      // Three decimals, correctly rounded.
-      EXPECT_NEAR(shipped.cents[note], expected[note], 0.0005 + 1e-9) << name << " " << kNoteNames[note];
+  for (const Definition& d : kDefinitions) {
+    expected_names.insert(d.name);
+    std::vector<std::string> ratios;
+    const std::array<double, 12> notes = Notes(d, ratios);
+    // As the field writes scales: comments, CR LF, blanks before a value, remarks behind it; ratios where defined so.
+    std::string scale = std::string("! ") + d.name + ".scl\r\n!\r\n" + d.name + "\r\n 12\r\n";
+    for (std::size_t n = 1; n < 12; ++n) {
+      scale += (ratios.empty() ? zelvanor::Format(" %.6f", notes[n]) : " " + ratios[n - 1]) + " r\r\n";
+    }
+    WriteFile(dir.path() / "s.scl", scale + "2/1\r\n");
+    const Temperament shipped = load(d.name), scaled = load("s.scl");
+    EXPECT_EQ(shipped.name, d.name);
+    for (std::size_t n = 0; n < 12; ++n) {
+      // Three decimals, correctly rounded; A kept at 900 cents.
+      EXPECT_NEAR(shipped.cents[n], notes[n] - notes[9] + 900.0, 0.0005 + 1e-9) << d.name << " " << kNoteNames[n];
+      EXPECT_NEAR(scaled.cents[n], shipped.cents[n], 0.001) << d.name << " " << kNoteNames[n];
     }
   }
 

@@ -88,7 +88,8 @@ inline Outcome AnalyseImage(const Bytes& image, const Settings& settings = Verbo
 // analysis, and writes the retuned file into a sink that fails beyond
 // `limit` bytes.
 inline Outcome RetuneImage(const Bytes& image, double factor, const Settings& settings = Verbose(0),
-                           std::uint64_t limit = UINT64_MAX, const SourceAnalysis* stated = nullptr) {
+                           std::uint64_t limit = UINT64_MAX, const SourceAnalysis* stated = nullptr,
+                           std::optional<double> target = std::nullopt) {
   const ExactBuffer exact(image);
   Outcome outcome;
   if (stated) outcome.analysis = *stated;
@@ -97,8 +98,8 @@ inline Outcome RetuneImage(const Bytes& image, double factor, const Settings& se
   outcome.output.clear();
   MemorySink sink(limit);
   Capture(outcome, [&] {
-    WriteRetunedWave("in/pipe.wav", "out/pipe.wav", MakeRetuneJob(exact.span(), *outcome.analysis, settings, factor),
-                     sink);
+    WriteRetunedWave("in/pipe.wav", "out/pipe.wav",
+                     MakeRetuneJob(exact.span(), *outcome.analysis, settings, factor, target), sink);
   });
   outcome.bytes = sink.bytes();
   return outcome;

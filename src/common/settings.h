@@ -16,8 +16,6 @@ struct Settings {
   std::int32_t dummy_loop_length = 0;  // L=, frames
   std::int32_t key_offset = 0;         // O=, semitones
   double reverb_cut = -1.0;            // R=, seconds; reported, otherwise unused
-  double pitch_standard = 0.0;         // A=, Hz of A4; 0 when not given
-  bool measure_only = false;           // M: report every pipe's pitch, write no audio
   bool use_stated_pitch = false;       // S: a pipe's smpl statement instead of measuring it
 };
 

@@ -24,7 +24,6 @@ constexpr LetterOption kLetterOptions[] = {
     {'H', &Settings::write_tuning_page, true},
     {'U', &Settings::keep_unused_part, true},
     {'X', &Settings::copy_unknown_chunks, false},
-    {'M', &Settings::measure_only, true},
     {'S', &Settings::use_stated_pitch, true},
 };
 
@@ -34,11 +33,13 @@ double CheckedPitchStandard(const std::string& value) {
   const double hz = LeadingDouble(value);
   if (hz >= kLowestPitchStandard && hz <= kHighestPitchStandard) return hz;
   Print("Pitch standard of %f Hz makes no sense.\n", hz);
-  ThrowFatal("Should be in range 300 <= A= <= 600\n");
+  ThrowFatal("Should be in range %.0f <= A= <= %.0f\n", kLowestPitchStandard, kHighestPitchStandard);
 }
 
-bool ApplyLetterOption(const std::string& word, Settings& settings) {
+bool ApplyLetterOption(const std::string& word, OptionOutcome& outcome) {
   if (word.size() != 1) return false;
+  if (UpperAscii(word[0]) == 'M') return outcome.report_pitches = true;
+  Settings& settings = outcome.settings;
   for (const LetterOption& option : kLetterOptions) {
     if (UpperAscii(word[0]) != option.letter) continue;
     settings.*option.flag = option.value;
@@ -66,7 +67,7 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
   OptionOutcome outcome;
   Settings& settings = outcome.settings;
   for (const std::string& word : words) {
-    if (ApplyLetterOption(word, settings)) continue;
+    if (ApplyLetterOption(word, outcome)) continue;
     if (word.size() < 2 || word[1] != '=') {
       PrintOptionHelp();
       continue;
@@ -89,8 +90,8 @@ OptionOutcome ParseOptions(std::span<const std::string> words, const Temperament
         outcome.original_named = true;
         break;
       case 'A':
-        settings.pitch_standard = CheckedPitchStandard(value);
-        if (settings.verbosity > 1) Print("Pitch standard A4 = %f Hz\n", settings.pitch_standard);
+        outcome.pitch_standard = CheckedPitchStandard(value);
+        if (settings.verbosity > 1) Print("Pitch standard A4 = %f Hz\n", *outcome.pitch_standard);
         break;
       case 'L':
         settings.dummy_loop_length = LeadingInt32(value);

@@ -44,6 +44,8 @@ struct OptionOutcome {
   Temperament original;  // the default temperament unless T= named one
   bool original_named = false;  // T= was given
   std::optional<int> parallel_files;  // J=, 1 to kMaxParallelFiles
+  std::optional<double> pitch_standard;  // A=, Hz of A4
+  bool report_pitches = false;           // M: report every pipe's pitch, write no audio
 };
 
 // The most files a run works on at once. Beyond this the disk, not the

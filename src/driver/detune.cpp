@@ -4,6 +4,7 @@
 #include "common/console.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "tuning/scala_scale.h"
 #include "tuning/tuning_factor.h"
 
 namespace zelvanor {
@@ -12,6 +13,8 @@ DetuneForm ClassifyDetune(const std::string& argument) {
   if (argument.empty()) return DetuneForm::kTemperament;
   const char first = argument[0];
   if (first == '+' || first == '-') return DetuneForm::kCents;
+  // A scale file's name may start with a digit (12-tet.scl).
+  if (ScalaScalePath(argument)) return DetuneForm::kTemperament;
   if (IsDigit(first)) return DetuneForm::kFactor;
   return DetuneForm::kTemperament;
 }

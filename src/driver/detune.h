@@ -8,7 +8,7 @@ namespace zelvanor {
 enum class DetuneForm {
   kCents,        // starts with "+" or "-": signed cents
   kFactor,       // starts with a digit: the factor itself
-  kTemperament,  // anything else, ".5" and the empty word included
+  kTemperament,  // anything else, ".5", the empty word and a Scala file (2024/old.scl) included
 };
 
 DetuneForm ClassifyDetune(const std::string& argument);

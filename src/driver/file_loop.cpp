@@ -1,7 +1,6 @@
 #include "driver/file_loop.h"
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/detune.h"
 #include "driver/ordered_batch.h"
+#include "driver/pitch_report_run.h"
 #include "driver/pitch_standard_run.h"
 #include "driver/source_paths.h"
 #include "output/generate_output.h"
@@ -31,18 +31,24 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
   return config.base_factor;
 }
 
+// A= measured the set with this file skipped and tuned the others to
+// their targets; tuning it now would leave one pipe of the set at factor 1.
+[[noreturn]] void StopForFileSkippedWhileMeasuring(const std::string& source_path) {
+  ThrowFatal("%s was no pipe when the set was measured but is one now (changed during the run?); it and the files "
+             "after it are not written\n", source_path.c_str());
+}
+
 // One file up to, not including, putting its output in place: the output
 // is complete in `output` under a temporary name. False when the source is
 // skipped (not RIFF/WAVE, too large); every failure throws. `tuning` is
-// the file's tuning found by the measuring pass in A= mode, else null.
-bool WriteFileOutput(const RunConfig& config, const std::string& file_name, const PipeTuning* tuning,
+// the file's judgement from the measuring pass in A= mode, else null.
+bool WriteFileOutput(const RunConfig& config, const std::string& file_name, const PipeJudgement* tuning,
                      SourceBuffers& buffers, platform::OutputFile& output) {
   const std::string source_path = SourcePathFor(config.source_pattern, file_name);
   const std::string destination_path = DestinationPathFor(config.destination, file_name);
 
   CheckSourceStillThere(source_path);
-  if (tuning && config.settings.verbosity != 0) Print("%s", tuning->warning.c_str());
-  if (tuning && config.settings.verbosity > 1) Print("%s", tuning->pitch_line.c_str());
+  if (tuning && !tuning->skipped) PrintPitchLines(*tuning, config.settings.verbosity);
 
   const double tuning_factor = tuning ? tuning->factor : TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);
@@ -51,9 +57,10 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   if (!source) return false;
   const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return false;
+  if (tuning && tuning->skipped) StopForFileSkippedWhileMeasuring(source_path);
   const RetunedWaveSummary summary =
       WriteOutputFile(source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings,
-                      source->wavpack, output, tuning ? std::optional(tuning->target_pitch) : std::nullopt);
+                      source->wavpack, output, tuning ? std::optional(tuning->target_midi_cents) : std::nullopt);
   PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }
@@ -67,13 +74,13 @@ void PutInPlaceAfterItsMessages(platform::OutputFile& output) {
   PutOutputInPlace(output);
 }
 
-// The file's tuning from the measuring pass, or null when there was none.
-const PipeTuning* TuningOf(const std::vector<PipeTuning>& tunings, std::size_t item) {
+// The file's judgement from the measuring pass, or null when there was none.
+const PipeJudgement* TuningOf(const std::vector<PipeJudgement>& tunings, std::size_t item) {
   return tunings.empty() ? nullptr : &tunings[item];
 }
 
 void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::string>& names,
-                            const std::vector<PipeTuning>& tunings) {
+                            const std::vector<PipeJudgement>& tunings) {
   SourceBuffers buffers;
   platform::OutputFile output;  // deletes a half-written temporary on a throw
   for (std::size_t item = 0; item < names.size(); ++item) {
@@ -83,15 +90,13 @@ void ProcessOneAfterAnother(const RunConfig& config, const std::vector<std::stri
   }
 }
 
-// What a file worked on side by side leaves for the completing thread: its
-// output, finished but still temporary (holding no buffer), its messages,
-// whether there is an output, its failure. The source buffers stay with
-// the lane, which goes on to the next file meanwhile.
+// What a file worked on side by side leaves for the completing thread
+// beside its messages: its output, finished but still temporary (holding
+// no buffer), and whether there is one. The source buffers stay with the
+// lane, which goes on to the next file meanwhile.
 struct FinishedFile {
   platform::OutputFile output;
-  std::string messages;
   bool has_output = false;
-  std::exception_ptr failure;
 };
 
 // Lanes load, analyse and write files side by side, each taking the next
@@ -102,34 +107,38 @@ struct FinishedFile {
 // with their records, none is renamed and none of their messages is
 // printed. So the standard output, the files and the exit code are those
 // of a run one file after another, and a source retuned in place is only
-// ever replaced by its own complete output, in file order.
+// ever replaced by its own complete output, in file order. Each lane holds
+// one source at a time (so memory stays at one source per lane, never the
+// whole batch), while finished files wait for their turn, holding only a
+// closed temporary and their messages.
 void ProcessSideBySide(const RunConfig& config, const std::vector<std::string>& names,
-                       const std::vector<PipeTuning>& tunings, std::size_t lane_count) {
-  // Each lane holds one source at a time (so memory stays at one source
-  // per lane, never the whole batch), while finished files wait for their
-  // turn, holding only a closed temporary and their messages.
-  std::vector<SourceBuffers> lanes(lane_count);
-  std::vector<FinishedFile> files(lane_count * std::size_t{kFilesInFlightPerLane});
-  const auto work = [&](std::size_t item, std::size_t lane) {
-    FinishedFile& file = files[item % files.size()];
-    file.messages.clear();
-    file.has_output = false;
-    file.failure = nullptr;
-    const MessageCapture capture(file.messages);
-    try {
-      file.has_output = WriteFileOutput(config, names[item], TuningOf(tunings, item), lanes[lane], file.output);
-    } catch (...) {
-      file.output.Discard();
-      file.failure = std::current_exception();
-    }
-  };
-  const auto complete = [&](std::size_t item) {
-    FinishedFile& file = files[item % files.size()];
-    PrintCaptured(file.messages);
-    if (file.failure) std::rethrow_exception(file.failure);
-    if (file.has_output) PutInPlaceAfterItsMessages(file.output);
-  };
-  RunOrdered(names.size(), lanes.size(), files.size(), work, complete);
+                       const std::vector<PipeJudgement>& tunings, std::size_t lane_count) {
+  RunOrderedCapturing<SourceBuffers, FinishedFile>(
+      names.size(), lane_count,
+      [&](std::size_t item, SourceBuffers& buffers, FinishedFile& file) {
+        file.has_output = false;
+        try {
+          file.has_output = WriteFileOutput(config, names[item], TuningOf(tunings, item), buffers, file.output);
+        } catch (...) {
+          file.output.Discard();
+          throw;
+        }
+      },
+      [&](std::size_t, const std::string& messages, FinishedFile& file) {
+        PrintCaptured(messages);
+        if (file.has_output) PutInPlaceAfterItsMessages(file.output);
+      });
+}
+
+// A= and M read the whole set before their first output: a destination
+// that cannot take one is said before, with the message the output would
+// have met, instead of after minutes of measuring.
+void CheckDestinationBeforeMeasuring(const RunConfig& config, const std::string& first_name) {
+  if (platform::IsDirectory(config.destination)) return;
+  if (config.mode == TuningMode::kPitchReport) {
+    ThrowExit(kExitFailure, "can't create file %s\n", DestinationPathFor(config.destination, kPitchReportName).c_str());
+  }
+  ThrowExit(kExitFailure, "can't create new file %s\n", DestinationPathFor(config.destination, first_name).c_str());
 }
 
 }  // namespace
@@ -142,12 +151,19 @@ void ProcessMatchingFiles(const RunConfig& config) {
   }
   const std::size_t lanes =
       std::min(names.size(), static_cast<std::size_t>(std::max(config.parallel_files, 1)));
-  if (config.settings.measure_only) return ReportPitches(config, names, lanes);
+  const bool measures = config.mode == TuningMode::kPitchReport || config.mode == TuningMode::kPitchStandard;
+  if (measures) CheckDestinationBeforeMeasuring(config, names.front());
+  if (config.mode == TuningMode::kPitchReport) return ReportPitches(config, names, lanes);
   // In A= mode every pipe is measured first: a pipe that stops the run
   // stops it before any output exists.
-  const std::vector<PipeTuning> tunings =
+  const std::vector<PipeJudgement> tunings =
       config.mode == TuningMode::kPitchStandard ? TuningsToPitchStandard(config, names, lanes)
-                                                : std::vector<PipeTuning>{};
+                                                : std::vector<PipeJudgement>{};
+  WriteFiles(config, names, tunings, lanes);
+}
+
+void WriteFiles(const RunConfig& config, const std::vector<std::string>& names,
+                const std::vector<PipeJudgement>& tunings, std::size_t lanes) {
   if (lanes == 1) {
     ProcessOneAfterAnother(config, names, tunings);
   } else {

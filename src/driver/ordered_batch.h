@@ -5,7 +5,13 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
+#include <string>
+#include <vector>
+
+#include "common/console.h"
+#include "driver/command_line.h"
 
 namespace zelvanor {
 
@@ -27,5 +33,47 @@ namespace zelvanor {
 void RunOrdered(std::size_t count, std::size_t lanes, std::size_t window,
                 const std::function<void(std::size_t item, std::size_t lane)>& work,
                 const std::function<void(std::size_t item)>& complete);
+
+// What an item worked on leaves for the completing thread.
+template <typename Result>
+struct CapturedItem {
+  Result result{};
+  std::string messages;        // what its work printed
+  std::exception_ptr failure;  // what its work threw
+};
+
+// The batch both passes over the files run (A= measuring, then writing):
+// RunOrdered on `lanes` lanes, each with its own `Lane` resources, and
+// kFilesInFlightPerLane records per lane. `work(item, lane, result)` runs
+// under a MessageCapture; what it throws is kept. In the completing thread,
+// strictly in item order, a failed item's messages are printed and its
+// failure rethrown, which ends the batch as a run one item after another
+// would end; otherwise `complete(item, messages, result)` decides what
+// becomes of the messages and the result.
+template <typename Lane, typename Result, typename Work, typename Complete>
+void RunOrderedCapturing(std::size_t count, std::size_t lanes, const Work& work, const Complete& complete) {
+  std::vector<Lane> lane_resources(lanes);
+  std::vector<CapturedItem<Result>> records(lanes * std::size_t{kFilesInFlightPerLane});
+  const auto work_capturing = [&](std::size_t item, std::size_t lane) {
+    CapturedItem<Result>& record = records[item % records.size()];
+    record.messages.clear();
+    record.failure = nullptr;
+    const MessageCapture capture(record.messages);
+    try {
+      work(item, lane_resources[lane], record.result);
+    } catch (...) {
+      record.failure = std::current_exception();
+    }
+  };
+  const auto complete_in_order = [&](std::size_t item) {
+    CapturedItem<Result>& record = records[item % records.size()];
+    if (record.failure) {
+      PrintCaptured(record.messages);
+      std::rethrow_exception(record.failure);
+    }
+    complete(item, record.messages, record.result);
+  };
+  RunOrdered(count, lanes, records.size(), work_capturing, complete_in_order);
+}
 
 }  // namespace zelvanor

@@ -16,26 +16,22 @@ namespace zelvanor {
 // What the measuring pass learns about one file.
 struct PipePitch {
   std::string source_path;
-  bool skipped = false;   // not a pipe (not RIFF/WAVE, too large): `messages` says why
-  std::string messages;   // what loading and analysing printed
-  int note = 0;           // 0 = C .. 11 = B, from the file name, moved by O=
+  // Not a pipe: loading or analysing it printed why and went no further (not
+  // RIFF/WAVE, empty, too large, a buffer refused). Nothing below is set.
+  bool skipped = false;
+  int note = 0;  // 0 = C .. 11 = B, from the file name, moved by O=
   std::optional<double> stated_hz;  // the smpl chunk's unity note and fraction, where it states one
   // None where S took the statement instead (nothing else needs measuring).
   std::optional<pitch::PitchMeasurement> measured;
 };
 
-// A pipe not measured reliably whose statement is within
-// report::kInTuneCents of the measurement's best guess: the audio bears the
-// statement out, so A= tunes the pipe from it rather than stopping.
-bool StatementStandsIn(const PipePitch& pipe);
-
 // Measures the files `names` of the pattern on `lanes` lanes and hands
-// each result to `each` on the calling thread, strictly in file order. A
-// file that fails (its note cannot be guessed, a format error, a file
-// gone) ends the run there with its messages and its error, as a run
-// writing files would; `each` may throw to end the run too. Either way no
-// later file is handed over.
+// each result, with what loading and analysing it printed, to `each` on
+// the calling thread, strictly in file order. A file that fails (its note
+// cannot be guessed, a format error, a file gone) ends the run there with
+// its messages and its error, as a run writing files would; `each` may
+// throw to end the run too. Either way no later file is handed over.
 void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
-                  const std::function<void(const PipePitch&)>& each);
+                  const std::function<void(const PipePitch& pipe, const std::string& messages)>& each);
 
 }  // namespace zelvanor

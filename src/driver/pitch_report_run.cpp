@@ -1,9 +1,10 @@
+#include "driver/pitch_report_run.h"
+
 #include <cmath>
 
 #include "common/console.h"
-#include "common/series_math.h"
+#include "driver/pipe_judgement.h"
 #include "driver/pipe_measuring.h"
-#include "driver/pitch_standard_run.h"
 #include "driver/source_paths.h"
 #include "platform/path_separators.h"
 #include "platform/whole_file.h"
@@ -14,10 +15,35 @@
 namespace zelvanor {
 namespace {
 
-constexpr char kReportName[] = "pitch-report.html";
-
 std::string Joined(const std::string& first, const std::string& second) {
   return first.empty() ? second : first + "; " + second;
+}
+
+// What M says about a pipe needing a look: each problem, joined.
+std::string Flags(const PipeJudgement& judged) {
+  std::string flag;
+  for (const PipeProblem problem : judged.problems) {
+    switch (problem) {
+      case PipeProblem::kNotMeasuredReliably:
+        flag = Joined(flag, Format("not measured reliably (%s)", judged.measurement_problem.c_str()));
+        if (judged.pitch_origin == PitchOrigin::kStatedInstead) {
+          flag = Joined(flag, "A= tunes it from its stated pitch");
+        }
+        break;
+      case PipeProblem::kMeasuredAndStatedApart:
+        flag = Joined(flag, Format("measured and stated %.2f cents apart",
+                                   std::fabs(*judged.measured_cents - *judged.stated_cents)));
+        break;
+      case PipeProblem::kBeyondLargestCorrection:
+        flag = Joined(flag, Format("more than %.0f cents from its target (check O= and the file name)",
+                                   kLargestCorrectionCents));
+        break;
+      case PipeProblem::kNoPitch:  // the row says so: no pitch, no target
+      case PipeProblem::kNoTargetPitch:
+        break;
+    }
+  }
+  return flag;
 }
 
 // The folder of a name the pattern matched, below the pattern's fixed part:
@@ -28,33 +54,16 @@ std::string FolderOf(const std::string& name) {
   return last == std::string::npos ? std::string() : name.substr(0, last);
 }
 
-report::PitchReportRow ReportRow(const RunConfig& config, const std::string& name, const PipePitch& pipe) {
-  report::PitchReportRow row;
-  row.folder = FolderOf(name);
-  row.file = pipe.source_path;
-  row.note = kNoteNames[static_cast<std::size_t>(pipe.note)];
-  const pitch::PitchMeasurement& measured = *pipe.measured;  // M measures every pipe
-  if (measured.hz > 0 && std::isfinite(measured.hz)) row.measured_hz = measured.hz;
-  row.stated_hz = pipe.stated_hz;
-  // The octave is the one the pipe sounds in, as A= would choose it.
-  const std::optional<double> sounding = row.measured_hz ? row.measured_hz : row.stated_hz;
-  if (sounding) row.target_hz = TargetPitch(pipe.note, config.target, config.a4_hz, *sounding);
-  if (row.target_hz && std::isnan(*row.target_hz)) row.target_hz.reset();  // the temperament gives the note no pitch
-  if (row.target_hz && row.measured_hz) row.measured_cents = series::CentsOfRatio(*row.measured_hz / *row.target_hz);
-  if (row.target_hz && row.stated_hz) row.stated_cents = series::CentsOfRatio(*row.stated_hz / *row.target_hz);
-
-  if (!measured.reliable) {
-    row.flag = Format("not measured reliably (%s)%s", measured.problem.c_str(),
-                      StatementStandsIn(pipe) ? "; A= tunes it from its stated pitch" : "");
-  }
-  if (row.measured_cents && row.stated_cents && std::fabs(*row.measured_cents - *row.stated_cents) > report::kInTuneCents) {
-    row.flag = Joined(row.flag, Format("measured and stated %.2f cents apart",
-                                       std::fabs(*row.measured_cents - *row.stated_cents)));
-  }
-  if (measured.reliable && row.measured_cents && std::fabs(*row.measured_cents) > kLargestCorrectionCents) {
-    row.flag = Joined(row.flag, "more than 300 cents from its target (check O= and the file name)");
-  }
-  return row;
+report::PitchReportRow ReportRow(const std::string& name, const PipeJudgement& judged) {
+  return {.folder = FolderOf(name),
+          .file = judged.source_path,
+          .note = kNoteNames[static_cast<std::size_t>(judged.note)],
+          .target_hz = judged.target_hz,
+          .measured_hz = judged.measured_hz,
+          .measured_cents = judged.measured_cents,
+          .stated_hz = judged.stated_hz,
+          .stated_cents = judged.stated_cents,
+          .flag = Flags(judged)};
 }
 
 std::string PitchText(const std::optional<double>& hz, const std::optional<double>& cents) {
@@ -74,14 +83,14 @@ void PrintReportLine(const report::PitchReportRow& row) {
 void ReportPitches(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes) {
   std::vector<report::PitchReportRow> rows;
   std::size_t item = 0;  // every file is handed over, in file order
-  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe) {
+  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe, const std::string& messages) {
     const std::string& name = names[item++];
-    PrintCaptured(pipe.messages);  // analysis lines, and why a file is no pipe
+    PrintCaptured(messages);  // analysis lines, and why a file is no pipe
     if (pipe.skipped) return;
-    rows.push_back(ReportRow(config, name, pipe));
+    rows.push_back(ReportRow(name, JudgePipe(config, pipe)));
     if (config.settings.verbosity != 0) PrintReportLine(rows.back());
   });
-  const std::string path = DestinationPathFor(config.destination, kReportName);
+  const std::string path = DestinationPathFor(config.destination, kPitchReportName);
   platform::WriteWholeFile(
       path, report::PitchReportPage({config.source_pattern, config.detune, config.a4_hz}, rows));
   if (config.settings.verbosity != 0) Print("Pitch report in %s\n", path.c_str());

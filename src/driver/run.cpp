@@ -13,10 +13,10 @@ namespace zelvanor {
 
 void Run(std::span<const std::string> words) {
   Print("Zelvanor Vers %s (c) the Zelvanor developers\n", kVersion);
-  if (AnswerInformationWord(words.empty() ? words : words.subspan(1))) return;
-
   const char* program_word = words.empty() ? nullptr : words.front().c_str();
   const std::string executable_path = platform::ExecutablePath(program_word);
+  if (AnswerInformationWord(words.empty() ? words : words.subspan(1), executable_path)) return;
+
   const TemperamentLoader load = [&executable_path](TemperamentSlot slot,
                                                      const std::string& request,
                                                      const Settings& settings) {

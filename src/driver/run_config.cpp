@@ -30,26 +30,28 @@ RunConfig BuildRunConfig(std::span<const std::string> words_after_program,
   config.parallel_files =
       options.parallel_files.value_or(std::min(platform::UsableCores(), kMaxParallelFiles));
 
-  const bool to_standard = config.settings.pitch_standard > 0 || config.settings.measure_only;
+  const bool to_standard = options.pitch_standard || options.report_pitches;
+  const char* const standard_option = options.report_pitches ? "M" : "A=";
   const bool temperament = ClassifyDetune(config.detune) == DetuneForm::kTemperament;
   if (to_standard && !temperament) {
     ThrowFatal("%s needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not %s\n",
-               config.settings.measure_only ? "M" : "A=", config.detune.c_str());
+               standard_option, config.detune.c_str());
   }
   // The factor is range-checked per file, not here: in temperament mode it
   // differs per file, and a pattern that matches nothing reports that first.
   if (temperament) {
     config.target = load(TemperamentSlot::kTarget, config.detune, config.settings);
-    config.mode = to_standard ? TuningMode::kPitchStandard : TuningMode::kTemperament;
+    config.mode = options.report_pitches ? TuningMode::kPitchReport
+                  : options.pitch_standard   ? TuningMode::kPitchStandard
+                                             : TuningMode::kTemperament;
   } else {
     config.base_factor = DetuneToFactor(config.detune);
   }
   if (to_standard) {
-    config.a4_hz = config.settings.pitch_standard > 0 ? config.settings.pitch_standard : kStandardPitch;
+    config.a4_hz = options.pitch_standard.value_or(kStandardPitch);
     // Each pipe's own pitch takes the place of an assumed original temperament.
     if (options.original_named && config.settings.verbosity > 1) {
-      Print("T= has no effect with %s: each pipe's own pitch is used instead\n",
-            config.settings.measure_only ? "M" : "A=");
+      Print("T= has no effect with %s: each pipe's own pitch is used instead\n", standard_option);
     }
   }
   return config;

@@ -15,8 +15,10 @@ enum class TuningMode {
   kFixedFactor,  // every file gets base_factor
   kTemperament,  // every file gets its own factor from its note
   // Every file goes from the pitch it sounds to its note's pitch in the
-  // target temperament at A4 = a4_hz (A=), or only has both reported (M).
+  // target temperament at A4 = a4_hz (A=).
   kPitchStandard,
+  // Every pipe's pitch and that target are only reported (M): no audio.
+  kPitchReport,
 };
 
 struct RunConfig {
@@ -26,10 +28,10 @@ struct RunConfig {
   std::string detune;  // as typed; the tuning page reads it as a temperament request
   Settings settings;
   Temperament original;  // of the source recordings (T=)
-  Temperament target;    // the detune argument's temperament in temperament mode
+  Temperament target;    // the detune argument's temperament in the modes that have one
   TuningMode mode = TuningMode::kFixedFactor;
   double base_factor = 1.0;
-  double a4_hz = 0.0;  // in pitch-standard mode: A=, or 440 for M without it
+  double a4_hz = 0.0;  // A4 of the target in kPitchStandard and kPitchReport: A=, or 440 for M without it
   int parallel_files = 1;  // J=, else the usable cores (at most kMaxParallelFiles)
 };
 

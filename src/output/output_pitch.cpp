@@ -29,7 +29,9 @@ std::optional<double> StatedPitchAfterRetune(const SourceAnalysis& analysis, con
 std::optional<StatedPitch> OutputStatementFor(const RetuneJob& job, StatedPitch own) {
   if (!job.stated_pitch || (!own.states_a_pitch() && !job.states_target)) return std::nullopt;
   const StatedPitch source = job.analysis.stated_pitch;
-  if (own == source) {
+  // A target is stated as it is wherever the source stated no pitch: a
+  // chunk without one has nothing the correction could move.
+  if (own == source || (job.states_target && !own.states_a_pitch())) {
     return StatementOfCents(*job.stated_pitch);
   }
   return StatementOfCents(CentsOfStatement(own) + (*job.stated_pitch - CentsOfStatement(source)));

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/midi_note.h"
 #include "common/series_math.h"
 #include "pitch/harmonic_fit.h"
 #include "pitch/period_search.h"
@@ -43,11 +44,13 @@ std::optional<LoopPoints> UsableLoop(const SourceAnalysis& analysis, std::uint32
 
 }  // namespace
 
-PitchHint NoteHint(int note) {
-  constexpr double kSemitone = 1.0594630943592952646;  // 2^(1/12)
-  PitchHint hint{((note % 12) + 12) % 12, 440.0};
-  for (int n = 69; n < note; ++n) hint.near_hz = hint.near_hz * kSemitone;
-  for (int n = 69; n > note; --n) hint.near_hz = hint.near_hz / kSemitone;
+PitchHint PipeHint(int pitch_class, std::optional<double> stated_hz, std::optional<std::int64_t> key_note) {
+  PitchHint hint{.pitch_class = pitch_class};
+  if (stated_hz) {
+    hint.near_hz = *stated_hz;
+  } else if (key_note && *key_note >= 0 && *key_note <= kHighestMidiNote) {
+    hint.near_hz = PitchOfMidiCents(100.0 * static_cast<double>(*key_note));
+  }
   return hint;
 }
 

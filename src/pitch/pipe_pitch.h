@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -36,11 +37,14 @@ struct PitchHint {
   double near_hz = 0.0;
 };
 
-// The hint for MIDI note `note` (60 = middle C) at A4 = 440 Hz. The rough
-// frequency sizes the measurement's search and so enters the last bits of
-// its result: it comes from multiplications by the semitone alone, never
-// from the C library's pow or exp2.
-PitchHint NoteHint(int note);
+// The hint the program gives a pipe: its note's pitch class, near what its
+// smpl chunk states (`stated_hz`) or else near the MIDI note `key_note`
+// (the key number of a name such as 057-A.wav, moved by O=; no rough
+// frequency when there is none or it is no MIDI note). A mutation rank's
+// key number is not its octave, which is why the statement comes first.
+// The rough frequency sizes the measurement's search and so enters the
+// last bits of its result: fixed-order series only (common/midi_note.h).
+PitchHint PipeHint(int pitch_class, std::optional<double> stated_hz, std::optional<std::int64_t> key_note);
 
 // Measures the pipe in `image` (a RIFF/WAVE image, WavPack sources already
 // unpacked) as analysed. Reads only the sustain loop or a few seconds of the

@@ -17,6 +17,8 @@ namespace zelvanor::platform {
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
+// A folder, or a link to one.
+bool IsDirectory(const std::string& path);
 
 // A file opened for reading raw bytes; closed by the destructor.
 class InputFile {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/ascii.h"
+#include "common/midi_note.h"
 #include "common/run_error.h"
 #include "platform/path_separators.h"
 #include "tuning/note_names.h"
@@ -19,11 +20,19 @@ struct NoteSpelling {
   ThrowExit(kExitFatal, "can't guess notename from filename %s\n", source_path.c_str());
 }
 
-// Digits, a dash, then the note; the rest of the name does not matter.
-bool DashForm(std::string_view file_name, NoteSpelling& note) {
+std::string_view FileNameOf(const std::string& source_path) {
+  const std::size_t separator = platform::LastSeparator(source_path);
+  return separator == std::string::npos ? std::string_view(source_path)
+                                        : std::string_view(source_path).substr(separator + 1);
+}
+
+// Digits (the key number, maybe none), a dash, then the note; the rest of
+// the name does not matter.
+bool DashForm(std::string_view file_name, NoteSpelling& note, std::string_view& key_number) {
   std::size_t at = 0;
   while (at < file_name.size() && IsDigit(file_name[at])) ++at;
   if (at + 1 >= file_name.size() || file_name[at] != '-') return false;
+  key_number = file_name.substr(0, at);
   note.letter = file_name[at + 1];
   note.sharp = at + 2 < file_name.size() && file_name[at + 2] == '#';
   return true;
@@ -51,12 +60,9 @@ NoteSpelling SuffixForm(const std::string& path) {
 }  // namespace
 
 int GuessNoteIndex(const std::string& source_path) {
-  const std::size_t separator = platform::LastSeparator(source_path);
-  const std::string_view file_name =
-      separator == std::string::npos ? std::string_view(source_path)
-                                     : std::string_view(source_path).substr(separator + 1);
   NoteSpelling note{};
-  if (!DashForm(file_name, note)) note = SuffixForm(source_path);
+  std::string_view key_number;
+  if (!DashForm(FileNameOf(source_path), note, key_number)) note = SuffixForm(source_path);
 
   std::string name(1, UpperAscii(note.letter));
   if (note.sharp) name += '#';
@@ -64,6 +70,19 @@ int GuessNoteIndex(const std::string& source_path) {
     if (name == kNoteNames[i]) return static_cast<int>(i);
   }
   CannotGuess(source_path);
+}
+
+std::optional<int> GuessMidiNote(const std::string& source_path) {
+  NoteSpelling note{};
+  std::string_view key_number;
+  if (!DashForm(FileNameOf(source_path), note, key_number) || key_number.empty()) return std::nullopt;
+  int number = 0;
+  for (const char digit : key_number) {
+    number = number * 10 + (digit - '0');
+    if (number > kHighestMidiNote) return std::nullopt;  // no MIDI note (and soon past an int)
+  }
+  if (number % 12 != GuessNoteIndex(source_path)) return std::nullopt;
+  return number;
 }
 
 }  // namespace zelvanor

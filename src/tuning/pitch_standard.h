@@ -4,9 +4,6 @@
 // byte: fixed-order series only (common/series_math.h), no libm.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "tuning/temperament.h"
 
 namespace zelvanor {
@@ -25,15 +22,5 @@ inline constexpr double kLargestCorrectionCents = 300.0;
 // octaves to the octave nearest `pitch_hz` (> 0, at most 1 MHz). NaN when
 // the temperament puts the note a hundred octaves or more from A.
 double TargetPitch(int note, const Temperament& temperament, double a4_hz, double pitch_hz);
-
-// Pitches on the MIDI note scale in cents (100 per note, 6900 = A4 =
-// 440 Hz), as a smpl chunk's unity note and fraction state them, and in Hz.
-double PitchOfMidiCents(double cents);
-double MidiCentsOfPitch(double hz);
-
-// The key number of a name of the form "036-C#.wav" when it agrees with
-// the note (36 is a C): a MIDI note number, so the pipe's rough pitch.
-// Nothing for other names or numbers that disagree.
-std::optional<int> GuessMidiNote(const std::string& source_path);
 
 }  // namespace zelvanor

@@ -1,11 +1,13 @@
 #include "tuning/temperament_list.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "common/ascii.h"
 #include "common/console.h"
 #include "common/number_text.h"
+#include "tuning/scala_scale.h"
 #include "tuning/temperament_entry.h"
 #include "tuning/temperament_list_file.h"
 #include "tuning/temperament_request.h"
@@ -55,18 +57,23 @@ void Report(TemperamentSlot slot, const Temperament& temperament, const Settings
 
 Temperament LoadTemperament(TemperamentSlot slot, const std::string& request,
                             const std::string& executable_path, const Settings& settings) {
-  TemperamentListText list = OpenTemperamentList(executable_path);
-  // Any line that does not start with whitespace may name a temperament,
-  // by at most 64 characters of its first word.
-  const TemperamentEntry entry = FindTemperamentEntry(
-      list, request,
-      {.name_limit = kMaxTemperamentNameLength, .name_lines = NameLines::kNotBlankStart});
-
   Temperament temperament;
-  temperament.name = std::string(entry.name());
-  // A name cut at 64 characters leaves the rest of its word to the number scan.
-  ReadCentValues(entry.line, entry.name_length, temperament.cents);
-  temperament.offset = RequestOffset(request);
+  if (const std::optional<std::string_view> path = ScalaScalePath(request)) {
+    temperament.name = std::string(*path);
+    temperament.cents = ReadScalaScale(temperament.name, request).cents;
+    temperament.offset = RequestOffset(std::string_view(request).substr(path->size()));
+  } else {
+    TemperamentListText list = OpenTemperamentList(executable_path);
+    // Any line that does not start with whitespace may name a temperament,
+    // by at most 64 characters of its first word.
+    const TemperamentEntry entry = FindTemperamentEntry(
+        list, request,
+        {.name_limit = kMaxTemperamentNameLength, .name_lines = NameLines::kNotBlankStart});
+    temperament.name = std::string(entry.name());
+    // A name cut at 64 characters leaves the rest of its word to the number scan.
+    ReadCentValues(entry.line, entry.name_length, temperament.cents);
+    temperament.offset = RequestOffset(request);
+  }
   Report(slot, temperament, settings);
   return temperament;
 }

@@ -1,6 +1,7 @@
 #include "tuning/temperament_list_file.h"
 
 #include <optional>
+#include <utility>
 
 #include "common/ascii.h"
 #include "common/path_length.h"
@@ -50,11 +51,17 @@ std::string TemperamentListBesideExecutable(const std::string& executable_path) 
   return directory + kTemperamentListName;
 }
 
-TemperamentListText OpenTemperamentList(const std::string& executable_path) {
-  if (std::optional<TemperamentListText> list = ReadList(kTemperamentListName)) return *list;
+FoundTemperamentList FindTemperamentList(const std::string& executable_path) {
+  if (std::optional<TemperamentListText> list = ReadList(kTemperamentListName)) {
+    return {kTemperamentListName, std::move(*list)};
+  }
   const std::string beside = CheckedPath(TemperamentListBesideExecutable(executable_path));
-  if (std::optional<TemperamentListText> list = ReadList(beside)) return *list;
+  if (std::optional<TemperamentListText> list = ReadList(beside)) return {beside, std::move(*list)};
   ThrowExit(kExitFailure, "can't find/open %s\n", beside.c_str());
+}
+
+TemperamentListText OpenTemperamentList(const std::string& executable_path) {
+  return FindTemperamentList(executable_path).text;
 }
 
 std::string ReadListLine(TemperamentListText& list) {

@@ -37,6 +37,13 @@ class TemperamentListText {
 // beside the executable exceeds 255 characters).
 TemperamentListText OpenTemperamentList(const std::string& executable_path);
 
+// The same, with the path it was read from.
+struct FoundTemperamentList {
+  std::string path;
+  TemperamentListText text;
+};
+FoundTemperamentList FindTemperamentList(const std::string& executable_path);
+
 // The path looked at beside the executable: its directory (up to the last
 // "/" or "\\") joined with the list's name.
 std::string TemperamentListBesideExecutable(const std::string& executable_path);

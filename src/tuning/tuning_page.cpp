@@ -1,5 +1,6 @@
 #include "tuning/tuning_page.h"
 
+#include <optional>
 #include <string_view>
 
 #include "common/console.h"
@@ -7,6 +8,7 @@
 #include "common/run_error.h"
 #include "platform/path_separators.h"
 #include "platform/whole_file.h"
+#include "tuning/scala_scale.h"
 #include "tuning/temperament_entry.h"
 #include "tuning/temperament_list_file.h"
 
@@ -33,12 +35,21 @@ std::string TuningPagePath(const std::string& destination) {
 
 void WriteTuningPage(const std::string& request, const std::string& destination,
                      const std::string& executable_path) {
-  TemperamentListText list = OpenTemperamentList(executable_path);
-  // Only lines that start with a printable character may name the
-  // temperament, by the whole of their first word; the lines below it that
-  // start otherwise are its description.
-  FindTemperamentEntry(list, request,
-                       {.name_limit = std::string_view::npos, .name_lines = NameLines::kPrintableStart});
+  std::string description;
+  if (const std::optional<std::string_view> path = ScalaScalePath(request)) {
+    description = ReadScalaScale(std::string(*path), request).description + "\n";
+  } else {
+    TemperamentListText list = OpenTemperamentList(executable_path);
+    // Only lines that start with a printable character may name the
+    // temperament, by the whole of their first word; the lines below it that
+    // start otherwise are its description.
+    FindTemperamentEntry(list, request,
+                         {.name_limit = std::string_view::npos, .name_lines = NameLines::kPrintableStart});
+    for (std::string line = ReadListLine(list); !line.empty() && IsDescriptionLine(line);
+         line = ReadListLine(list)) {
+      description += line;
+    }
+  }
 
   const std::string page_path = TuningPagePath(destination);
   std::string page;
@@ -47,10 +58,7 @@ void WriteTuningPage(const std::string& request, const std::string& destination,
                           "<BODY>\r\n",
                           request.c_str()));
   AppendText(page, Format("<H1>Current tuning of the organ: %s</H1>\r\n", request.c_str()));
-  for (std::string line = ReadListLine(list); !line.empty() && IsDescriptionLine(line);
-       line = ReadListLine(list)) {
-    AppendText(page, line);
-  }
+  AppendText(page, description);
   AppendText(page, "\r\n</BODY></HTML>\r\n");
   platform::WriteWholeFile(page_path, page);
 }

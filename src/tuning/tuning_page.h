@@ -5,7 +5,7 @@
 namespace zelvanor {
 
 // Writes the HTML page that describes the temperament named by `request`
-// (the detune argument) at `destination` ("tuning.html" inside it when it
+// (the detune argument; for a Scala file, its description line) at `destination` ("tuning.html" inside it when it
 // ends in a separator). Returns when the page is written (the run then ends
 // with exit code 0); failures throw RunError.
 void WriteTuningPage(const std::string& request, const std::string& destination,

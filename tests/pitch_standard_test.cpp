@@ -112,6 +112,9 @@ TEST(PitchStandard, Runs) {
       {{list, "note69+27loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
        equal + "note69+27loop_A.wav: pitch not measured reliably (" + loop + "); nothing is written\n", 99,
        "ZELVANOR.INI note69+27loop_A.wav out/"},
+      {{list, "note69+28loop_A.wav"}, {"*.wav", ".", "Equal", "A=440", "O=5"}, "Using temperament Equal key_offset=5\n"
+       "note69+28loop_A.wav: correction of +472.00 cents is beyond 300 cents (check O= and the file name); nothing is "
+       "written\n", 99},
       {{list, "note69+37loop_A.wav", "note69+38loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "M"},
        equal + "note69+37loop_A.wav A: target 440.000 Hz, measured 448.230 Hz (+32.08 cents), stated 449.505 Hz "
        "(+37.00 cents) -- check: not measured reliably (" + loop + "); A= tunes it from its stated pitch\n"

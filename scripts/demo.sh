@@ -61,7 +61,7 @@ ls -l retuned historical
 # at the notes they claim (P=0), as a set recorded off its pitch states them.
 # M looks at the whole organ (one line per pipe and one page, summed up by
 # rank), A=440 tunes every pipe of every rank to Equal at A4 = 440 Hz into
-# the same folders under tuned/, and M after shows each within a cent or so.
+# the same folders under tuned/, and M after shows each within a fifth of a cent.
 mkdir -p organ/RankA organ/RankB tuned report-before report-after
 show '../examples/pipes/*.wav' organ/RankA +7 P=0 V=0
 show '../examples/pipes/*.wav' organ/RankB -12 P=0 V=0

@@ -39,12 +39,6 @@ constexpr int kDummyLoopCount = static_cast<int>(std::size(kDummyLoops));
 
 const char kSourcePath[] = "in/pipe.wav";
 
-std::uint64_t Fnv1a(std::span<const std::uint8_t> bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3u;
-  return hash;
-}
-
 // The outcome of one attempt: the bytes written, or how the run ended.
 struct Attempt {
   bool finished = false;
@@ -141,6 +135,12 @@ std::string CheckDiskFull(const Source& source, const SourceAnalysis& analysis, 
 }
 
 }  // namespace
+
+std::uint64_t Fnv1a(std::span<const std::uint8_t> bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3u;
+  return hash;
+}
 
 ExerciseOptions DecodeOptions(std::span<const std::uint8_t> input) {
   ExerciseOptions options;

@@ -30,6 +30,10 @@ struct ExerciseOptions {
   std::uint64_t fail_seed = 0;  // where the failing sink gives up
 };
 
+// 64-bit FNV-1a: where a failing sink gives up, and the tests' recorded
+// digests (one hash for both).
+std::uint64_t Fnv1a(std::span<const std::uint8_t> bytes);
+
 // The options an input's first bytes select (all defaults for a shorter
 // input). Every option value the program treats specially is reachable.
 ExerciseOptions DecodeOptions(std::span<const std::uint8_t> input);

@@ -29,6 +29,14 @@ if [ -n "${ZELVANOR_COMPARE_KEEP:-}" ]; then echo "compare-windows: files in $wo
 pipes=$work/pipes
 mkdir -p "$pipes"
 cp "${3:-$root/examples/pipes}"/*.wav "$pipes"/
+mapfile -t pipe_names < <(cd "$pipes" && ls)
+
+# A small organ made of the same pipes: every other one in rank folder A,
+# the rest in B, and the first once more in B/z, a folder below a rank.
+organ=$work/organ
+mkdir -p "$organ/A" "$organ/B/z"
+for i in "${!pipe_names[@]}"; do cp "$pipes/${pipe_names[$i]}" "$organ/$([ $((i % 2)) = 0 ] && echo A || echo B)/"; done
+cp "$pipes/${pipe_names[0]}" "$organ/B/z/"
 
 # The Windows program sees the same directories through Wine's drive Z:,
 # which maps the Linux root: /tmp/x becomes Z:\tmp\x, or Z:/tmp/x for a case
@@ -40,25 +48,27 @@ windows_path() {
 }
 
 # Standard output without the banner, the line ends made LF, and the paths
-# of the pipes, the destination and the program's directory (as the system
+# of the sources, the destination and the program's directory (as the system
 # spells them) replaced by names, followed by "/" where a separator
-# followed. What remains must be the same text on both systems. On Windows
-# every line must end in CR LF, as console text does there.
-normalize() {  # file, destination, program directory, system
+# followed. Over folders, the separators Windows puts between the folders it
+# matched are made "/" too. What remains must be the same text on both
+# systems. On Windows every line must end in CR LF, as console text does there.
+normalize() {  # file, sources, destination, program directory, system, pattern
   local line i
-  local -a directories=("$pipes" "$2" "$3") tokens=("<PIPES>" "<DESTINATION>" "<PROGRAM>")
+  local -a directories=("$2" "$3" "$4") tokens=("<PIPES>" "<DESTINATION>" "<PROGRAM>")
   local separator=/
-  if [ "$4" = windows ]; then
+  if [ "$5" = windows ]; then
     [ "$spelling" = forward ] || separator='\'
     for i in 0 1 2; do directories[$i]=$(windows_path "${directories[$i]}"); done
     if grep -q -v $'\r$' "$1"; then echo "(a line without CR LF)"; fi
   fi
   tail -n +2 "$1" | while IFS= read -r line || [ -n "$line" ]; do
-    [ "$4" = windows ] && line=${line%$'\r'}
+    [ "$5" = windows ] && line=${line%$'\r'}
     for i in 0 1 2; do
       line=${line//"${directories[$i]}$separator"/"${tokens[$i]}/"}
       line=${line//"${directories[$i]}"/"${tokens[$i]}"}
     done
+    [[ "$6" == */* ]] && line=${line//\\//}
     printf '%s\n' "$line"
   done
 }
@@ -66,13 +76,14 @@ normalize() {  # file, destination, program directory, system
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
-# Same files in both folders, byte for byte; sets compared to their number.
+# Same files and folders in both trees, byte for byte; files compared to
+# their number.
 compared=0
 compare_folders() {  # case name, Linux folder, Windows folder
   local -a linux_files windows_files
   local file count=0
-  mapfile -t linux_files < <(cd "$2" && ls -A)
-  mapfile -t windows_files < <(cd "$3" && ls -A)
+  mapfile -t linux_files < <(cd "$2" && find . -mindepth 1 | LC_ALL=C sort)
+  mapfile -t windows_files < <(cd "$3" && find . -mindepth 1 | LC_ALL=C sort)
   [ "${linux_files[*]}" = "${windows_files[*]}" ] ||
     fail "$1: files [${linux_files[*]}] on Linux, [${windows_files[*]}] on Windows"
   for file in "${linux_files[@]}"; do
@@ -106,15 +117,19 @@ if command -v wavpack >/dev/null; then
       wavpack -q -y "${mode_options[@]}" "$pipe" -o "$work/sets/$mode/${pipe##*/}" 2>/dev/null
     done
   done
-  mkdir -p "$work/sets/refused"
-  wavpack -q -y -b3 "$pipes/036-C.wav" -o "$work/sets/refused/036-C.wav" 2>/dev/null
-  head -c 20000 "$work/sets/normal/049-C#.wav" >"$work/sets/refused/049-C#.wav"
-  cp "$pipes/062-D.wav" "$work/sets/refused/"
   packed_sets=(
     "wavpack-normal|+100|V=5|no||normal"
     "wavpack-very-high|0.8909|Q=1 X L=300 V=5|yes||very-high"
-    "wavpack-refused|1.5|V=5|no||refused"
   )
+  # The first three pipes, whichever they are: hybrid, cut to half, plain.
+  if [ "${#pipe_names[@]}" -ge 3 ]; then
+    mkdir -p "$work/sets/refused"
+    wavpack -q -y -b3 "$pipes/${pipe_names[0]}" -o "$work/sets/refused/${pipe_names[0]}" 2>/dev/null
+    packed=$work/sets/normal/${pipe_names[1]}
+    head -c $(($(wc -c <"$packed") / 2)) "$packed" >"$work/sets/refused/${pipe_names[1]}"
+    cp "$pipes/${pipe_names[2]}" "$work/sets/refused/"
+    packed_sets+=("wavpack-refused|1.5|V=5|no||refused")
+  fi
 else
   echo "compare-windows: no wavpack tool (Debian: wavpack); the WavPack sets are left out"
 fi
@@ -122,7 +137,9 @@ fi
 # name | detune argument | options | destination spelled with a trailing separator? | Windows spelling:
 # "forward" writes its paths with "/", "upper" its pattern as *.WAV (a
 # Windows wildcard ignores case) | a set in $work/sets retuned in place
-# (each system in its destination, where the set is copied first).
+# (each system in its destination, where the set is copied first) | a
+# pattern over the folders of $work/organ, its separators "/" as Linux
+# spells it (each system writes the mirrored tree into its destination).
 cases=(
   "factor|1.5|Q=0 V=5|yes"
   "factor-down|0.8909|Q=1 V=5|no"
@@ -141,15 +158,18 @@ cases=(
   "studio-down|0.73|Q=3 V=4|no"
   "pitch-standard|Werckmeister_III+2|A=415 V=2|no"
   "pitch-standard-studio|Equal|A=466.16 Q=3 J=3 V=2|yes"
+  "folders|+100|V=2 J=2|no|||*/*.wav"
+  "folders-forward|Werckmeister_III|A=440 V=2|yes|forward||**/*.wav"
   "${packed_sets[@]}"
 )
 for case in "${cases[@]}"; do
-  IFS='|' read -r name detune options trailing spelling set <<<"$case"
+  IFS='|' read -r name detune options trailing spelling set tree <<<"$case"
   read -r -a option_words <<<"$options"
   linux_out=$work/linux/$name
   windows_out=$work/windows/$name
   mkdir -p "$linux_out" "$windows_out"
-  linux_sources=$pipes windows_sources=$pipes
+  linux_sources=$pipes windows_sources=$pipes pattern='*.wav'
+  if [ -n "$tree" ]; then linux_sources=$organ windows_sources=$organ pattern=$tree; fi
   if [ -n "$set" ]; then
     cp "$work/sets/$set"/* "$linux_out"/ && cp "$work/sets/$set"/* "$windows_out"/
     linux_sources=$linux_out windows_sources=$windows_out
@@ -157,12 +177,13 @@ for case in "${cases[@]}"; do
   linux_destination=$linux_out windows_destination=$(windows_path "$windows_out")
   if [ "$trailing" = yes ]; then linux_destination+=/ windows_destination+=$([ "$spelling" = forward ] && echo / || echo '\'); fi
   windows_pattern="$(windows_path "$windows_sources")$([ "$spelling" = forward ] && echo / || echo '\')"
-  windows_pattern+=$([ "$spelling" = upper ] && echo '*.WAV' || echo '*.wav')
+  windows_pattern+=$([ "$spelling" = upper ] && echo '*.WAV' || echo "$pattern")
+  [ "$spelling" = forward ] || windows_pattern=${windows_pattern//\//\\}
 
   # Both run in an empty directory, so both read the list file that the
   # build put beside the program.
   linux_code=0 windows_code=0
-  (cd "$work" && "$linux_exe" "$linux_sources/*.wav" "$linux_destination" "$detune" "${option_words[@]}") \
+  (cd "$work" && "$linux_exe" "$linux_sources/$pattern" "$linux_destination" "$detune" "${option_words[@]}") \
     >"$work/$name.linux.txt" || linux_code=$?
   run_windows() {
     (cd "$work" && "$wine_run" "$windows_exe" "$windows_pattern" "$windows_destination" \
@@ -183,8 +204,10 @@ for case in "${cases[@]}"; do
   fi
 
   [ "$linux_code" = "$windows_code" ] || fail "$name: exit code $linux_code on Linux, $windows_code on Windows"
-  normalize "$work/$name.linux.txt" "$linux_out" "$linux_build" linux >"$work/$name.linux.norm"
-  normalize "$work/$name.windows.txt" "$windows_out" "$windows_build" windows >"$work/$name.windows.norm"
+  normalize "$work/$name.linux.txt" "$linux_sources" "$linux_out" "$linux_build" linux "$pattern" \
+    >"$work/$name.linux.norm"
+  normalize "$work/$name.windows.txt" "$windows_sources" "$windows_out" "$windows_build" windows "$pattern" \
+    >"$work/$name.windows.norm"
   diff -u --label linux --label windows "$work/$name.linux.norm" "$work/$name.windows.norm" | head -40 || true
   cmp -s "$work/$name.linux.norm" "$work/$name.windows.norm" || fail "$name: standard output differs"
 

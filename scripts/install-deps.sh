@@ -9,7 +9,9 @@
 #   windows  the MinGW-w64 cross build and its tests under Wine (MinGW-w64
 #            with POSIX threads, Wine, GoogleTest's sources, and dpkg-dev to
 #            unpack libwavpack's source package for scripts/wavpack-windows.sh)
-#   fuzz     the libFuzzer build: clang and its sanitizer runtimes, libwavpack
+#   fuzz     the libFuzzer build: clang and its sanitizer runtimes, libwavpack,
+#            and dpkg-dev to unpack libwavpack's source package for
+#            scripts/fuzz.sh --with-libwavpack
 #   bench    what bench/run.sh adds: the peers (sox, the WavPack tools) and GNU time
 #   test     what the suite's optional checks use: libxml2 (the pitch report
 #            parsed as XML) and Chromium (the page rendered headless)
@@ -23,7 +25,7 @@ for set in "${@:-base}"; do
           # dpkg-dev (dpkg-shlibdeps), lintian and groff-base serve the package tests.
           packages+=(dpkg-dev lintian groff-base) ;;
     windows) packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev) ;;
-    fuzz) packages+=(cmake ninja-build clang libclang-rt-dev pkg-config libwavpack-dev) ;;
+    fuzz) packages+=(cmake ninja-build clang libclang-rt-dev pkg-config libwavpack-dev dpkg-dev) ;;
     bench) packages+=(sox wavpack time) ;;
     test) packages+=(libxml2-dev chromium) ;;
     *)

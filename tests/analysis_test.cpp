@@ -128,7 +128,7 @@ TEST(AnalysisTest, WhatItSays) {
     const Outcome outcome = AnalyseImage(row.image, Verbose(row.verbosity));
     EXPECT_EQ(outcome.exit_code.value_or(0), row.exit_code) << row.name;
     EXPECT_EQ(Shown(outcome), row.text.value_or(Shown(outcome))) << row.name;
-    if (!row.text) transcript += "--- " + row.name + "\n" + Shown(outcome);
+    if (!row.text) transcript += Transcribed(row.name, "--- " + row.name + "\n" + Shown(outcome));
   }
   EXPECT_EQ(Digest(transcript), "71e37d53f1dfd5c2") << transcript;
 }

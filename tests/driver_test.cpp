@@ -2,6 +2,7 @@
 // meets them: one table of whole runs, and what a run cannot show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "driver/detune.h"
@@ -39,6 +40,11 @@ std::string Range(const std::string& shown) {
 }
 std::string Tune(const std::string& name, const char* factor = "1.000000") {
   return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
+}
+// A match below the fixed part "o/", its folders joined natively, retuned into `to`.
+std::string Mirrored(std::string relative, const std::string& to = "out") {
+  std::replace(relative.begin(), relative.end(), '/', kSep[0]);
+  return "Tune o/" + relative + " to " + to + kSep + relative + " by factor 1.000000\n";
 }
 std::string Unknown(const std::string& request) { return "Can't find temperament " + request + " in my list\n"; }
 
@@ -87,6 +93,15 @@ TEST(Driver, Runs) {
        kSpawned},
       {{"in/036-C.wav", "out/"}, {"in/*.wav", "out/", "+0"}, "Tune in/036-C.wav to out/036-C.wav by factor 1.000000\n",
        0, "in/ in/036-C.wav out/ out/036-C.wav"},
+      // Over folders: outputs mirror the tree below the fixed part, in place too; no folder for a file that stops.
+      {{"o/a.wav", "o/b/x.wav", "o/b/z/y.wav", "out/"}, {"o/**/*.wav", "out", "1"},
+       Mirrored("a.wav") + Mirrored("b/x.wav") + Mirrored("b/z/y.wav"), 0,
+       "o/ o/a.wav o/b/ o/b/x.wav o/b/z/ o/b/z/y.wav out/ out/a.wav out/b/ out/b/x.wav out/b/z/ out/b/z/y.wav"},
+      {{"o/b/x.wav", "o/b/z/y.wav"}, {"o/*/*.wav", "o", "1"}, Mirrored("b/x.wav", "o"), 0,
+       "o/ o/b/ o/b/x.wav* o/b/z/ o/b/z/y.wav"},
+      {{"o/a/x.wav", "o/b/cut.wav", "o/c/y.wav", "out/"}, {"o/*/*.wav", "out", "1", "V=0"},
+       "fatal error: Illegal computation of a position within removed sample-area\n", 99,
+       "o/ o/a/ o/a/x.wav o/b/ o/b/cut.wav o/c/ o/c/y.wav out/ out/a/ out/a/x.wav"},
       // Temperaments: from the list in the current directory, else from the one beside the program.
       {{"pages/"}, {"*.wav", "pages/", "Kellner+1.5", "H"}, "Using temperament Kellner+1.500000 cent\n", 0,
        "pages/ pages/tuning.html", kSpawned},

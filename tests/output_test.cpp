@@ -178,7 +178,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
     EXPECT_EQ(out.exit_code.value_or(0), row.exit_code) << out.output;
     EXPECT_TRUE(row.expected.empty() || !std::ranges::search(out.bytes, row.expected).empty());
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
-    transcript += "--- " + row.name + "\n" + out.output;
+    transcript += Transcribed(row.name, "--- " + row.name + "\n" + out.output);
   }
   EXPECT_EQ(Digest(transcript), "b0cf2f8022281a80") << transcript;
 }

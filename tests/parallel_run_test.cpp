@@ -21,11 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every file below `root` by its relative path, with its bytes: outputs,
-// sources retuned in place, and any temporary left behind.
+// sources retuned in place, and any temporary left behind; every folder.
 std::map<std::string, Bytes> Snapshot(const fs::path& root) {
   std::map<std::string, Bytes> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).generic_string()] = ReadFile(entry.path());
+    const std::string path = fs::relative(entry.path(), root).generic_string();
+    if (entry.is_regular_file()) files[path] = ReadFile(entry.path());
+    if (entry.is_directory()) files[path + "/"] = {};
   }
   return files;
 }
@@ -64,9 +66,21 @@ void FatalInTheMiddle(const fs::path& root) {
   WriteFile(root / "in" / "040-E.wav", FailsWhileWritten());
 }
 
+// The same in four folders below in/, the third's first pipe failing.
+void FatalInAFolder(const fs::path& root) {
+  FatalInTheMiddle(root);
+  int i = 0;
+  for (const std::string& name : ListDirectory(root / "in")) {
+    const fs::path rank = root / "in" / std::to_string(i++ / 2);
+    fs::create_directories(rank);
+    fs::rename(root / "in" / name, rank / name);
+  }
+}
+
 const Batch kBatches[] = {
     {"AllGood", {"in/*.wav", "out", "+100", "V=5"}, 0, "043-G.wav tuning by factor 1.059463"},
     {"FatalInTheMiddle", {"in/*.wav", "out", "0.7", "V=3"}, 99, "0.700000\nfatal error: Illegal", FatalInTheMiddle},
+    {"FatalInAFolder", {"in/*/*.wav", "out", "0.7", "V=3"}, 99, "0.700000\nfatal error: Illegal", FatalInAFolder},
     {"FatalInPlace", {"in/*.wav", "in", "Werckmeister_III", "V=2"}, 99, "1.001130\nfatal error: Illegal",
      FatalInTheMiddle},
     {"NotRiffSkipped", {"in/*.wav", "out", "1.3", "V=4"}, 0, "in/039-D#.wav is not a RIFF-file\n",

@@ -134,5 +134,31 @@ TEST(Platform, MatchFilesTakesRegularFilesInAReproducibleOrder) {
   EXPECT_EQ(match("missing/*.wav"), Names{});
 }
 
+TEST(Platform, MatchFilesOverFolders) {
+  ScratchDirectory dir;
+  for (const char* name : {"o/a/x.wav", "o/a/b/x.wav", "o/a/b/y.wav", "o/x.wav", "o/.h/x.wav", "o/c.wav/x.wav"}) {
+    fs::create_directories((dir.path() / name).parent_path());
+    WriteFile(dir.path() / name, std::string("x"));
+  }
+  const auto match = [&](const std::string& pattern) {
+    Names found = platform::MatchFiles(dir.path().string() + "/" + pattern);
+    for (std::string& path : found) std::replace(path.begin(), path.end(), '\\', '/');
+    return found;
+  };
+  // A level per component, either separator, a plain name after a wildcard.
+  EXPECT_EQ(match("o/*\\b/*.wav"), (Names{"a/b/x.wav", "a/b/y.wav"}));
+  EXPECT_EQ(match("o/**/y.wav"), Names{"a/b/y.wav"});
+#ifndef _WIN32
+  // "**" for no folder too, into no link, no hidden folder unless its dot is spelled.
+  fs::create_directory_symlink(dir.path() / "o" / "a", dir.path() / "o" / "l");
+  EXPECT_EQ(match("o/**/x.wav"), (Names{"a/b/x.wav", "a/x.wav", "c.wav/x.wav", "x.wav"}));
+  EXPECT_EQ(match("o/*/x.wav"), (Names{"a/x.wav", "c.wav/x.wav", "l/x.wav"}));
+  EXPECT_EQ(match("o/.*/x.wav"), Names{".h/x.wav"});
+#else
+  // Each folder as listed, its own files first; a dot is nothing special.
+  EXPECT_EQ(match("o/**/x.wav"), (Names{"x.wav", ".h/x.wav", "a/x.wav", "a/b/x.wav", "c.wav/x.wav"}));
+#endif
+}
+
 }  // namespace
 }  // namespace zelvanor::testing

@@ -60,8 +60,11 @@ TEST(BandLimitedTableTest, KeepsItsRecordedCoefficients) {
   std::string digests = zelvanor::Format("%.17g ", series::NaturalLog(1.5));
   for (const double factor : {1.0, 1.05, 1.5, 4.03}) {  // every factor up to 1 gives the first table
     const BandLimitedTable table(factor);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(table.Row(0));
-    digests += Digest(Bytes(bytes, bytes + sizeof(float) * 2 * table.taps() * BandLimitedTable::kPhases)) + " ";
+    const std::span<const float> values(table.Row(0), 2 * table.taps() * BandLimitedTable::kPhases);
+    std::string text;
+    for (const float value : values) text += zelvanor::Format("%a\n", value);
+    Transcribed(zelvanor::Format("factor %g", factor), text);  // digested as bytes
+    digests += Digest(std::as_bytes(values)) + " ";
   }
   EXPECT_EQ(digests, "0.40546510810816438 aa9bd87474d9c798 1fb87d2acdbfb2c6 12fe13a562fe48bb c352667507fc39ea ");
 }

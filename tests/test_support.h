@@ -9,14 +9,18 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "common/console.h"
 #include "common/run_error.h"
+#include "fuzz/pipeline_exercise.h"
 #include "output/write_retuned_wave.h"
 #include "wave/byte_reader.h"
 #include "wave/chunk_analysis.h"
@@ -127,10 +131,18 @@ inline std::vector<ChunkView> ChunksOf(const Bytes& file) {
 // 64-bit FNV-1a, as hex: a recorded digest of a long text or many bytes.
 template <class Sequence>
 std::string Digest(const Sequence& bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const auto byte : bytes) hash = (hash ^ static_cast<std::uint8_t>(byte)) * 0x100000001b3u;
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  const auto* first = reinterpret_cast<const std::uint8_t*>(std::data(bytes));
+  return zelvanor::Format("%016llx", static_cast<unsigned long long>(fuzzing::Fnv1a({first, std::size(bytes)})));
+}
+
+// The text behind a digest; with ZELVANOR_TRANSCRIPTS=DIR also in DIR/<test>.<row>.txt, to diff (docs/testing.md).
+inline std::string Transcribed(const std::string& row, const std::string& text) {
+  if (const char* dir = std::getenv("ZELVANOR_TRANSCRIPTS")) {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name() + ("." + row);
+    std::ranges::replace(name, '/', '_');
+    std::filesystem::create_directories(dir);
+    std::ofstream(std::filesystem::path(dir) / (name + ".txt"), std::ios::binary) << text;
+  }
   return text;
 }
 

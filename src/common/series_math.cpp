@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace zelvanor::series {
 namespace {
@@ -104,6 +105,8 @@ void BesselI0OfSquares(const double* y, double* result, int count) {
 }
 
 double NaturalLog(double x) {
+  // Outside (0, inf) the halving and doubling below would never end.
+  if (!(x > 0.0 && x < HUGE_VAL)) return x == 0.0 ? -HUGE_VAL : x > 0.0 ? x : std::numeric_limits<double>::quiet_NaN();
   // x = m 2^e with m in [sqrt(1/2), sqrt(2)): halving and doubling are exact.
   int e = 0;
   double m = x;

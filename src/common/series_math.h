@@ -30,7 +30,8 @@ double BesselI0OfSquare(double y);
 // The same for `count` values at once, value for value the same results.
 void BesselI0OfSquares(const double* y, double* result, int count);
 
-// ln(x) for x > 0 (x a normal number).
+// ln(x) for x > 0; as IEEE log answers elsewhere: -inf for 0, +inf for
+// +inf, NaN for a negative number or NaN.
 double NaturalLog(double x);
 
 // The interval of a frequency ratio in cents, 1200 log2(ratio), for

@@ -42,10 +42,10 @@ double TuningFactorFor(const RunConfig& config, const std::string& source_path) 
 // is complete in `output` under a temporary name. False when the source is
 // skipped (not RIFF/WAVE, too large); every failure throws. `tuning` is
 // the file's judgement from the measuring pass in A= mode, else null.
-bool WriteFileOutput(const RunConfig& config, const std::string& file_name, const PipeJudgement* tuning,
+bool WriteFileOutput(const RunConfig& config, const std::string& relative_path, const PipeJudgement* tuning,
                      SourceBuffers& buffers, platform::OutputFile& output) {
-  const std::string source_path = SourcePathFor(config.source_pattern, file_name);
-  const std::string destination_path = DestinationPathFor(config.destination, file_name);
+  const std::string source_path = SourcePathFor(config.source_pattern, relative_path);
+  const std::string destination_path = DestinationPathFor(config.destination, relative_path);
 
   CheckSourceStillThere(source_path);
   if (tuning && !tuning->skipped) PrintPitchLines(*tuning, config.settings.verbosity);
@@ -58,9 +58,12 @@ bool WriteFileOutput(const RunConfig& config, const std::string& file_name, cons
   const std::optional<SourceAnalysis> analysis = AnalyseSource(source_path, source->wave, config.settings);
   if (!analysis) return false;
   if (tuning && tuning->skipped) StopForFileSkippedWhileMeasuring(source_path);
-  const RetunedWaveSummary summary =
-      WriteOutputFile(source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings,
-                      source->wavpack, output, tuning ? std::optional(tuning->target_midi_cents) : std::nullopt);
+  // The output's folders below the destination are made when it is put in
+  // place: a run that stops leaves none that holds no output.
+  const std::size_t new_folders_from = destination_path.size() - relative_path.size();
+  const RetunedWaveSummary summary = WriteOutputFile(
+      source_path, destination_path, tuning_factor, source->wave, *analysis, config.settings, source->wavpack, output,
+      tuning ? std::optional(tuning->target_midi_cents) : std::nullopt, new_folders_from);
   PrintSaturationWarning(destination_path, summary, config.settings);
   return true;
 }

@@ -6,6 +6,7 @@
 #include "driver/command_line.h"
 #include "platform/file_system.h"
 #include "platform/path_separators.h"
+#include "platform/source_pattern.h"
 
 namespace zelvanor {
 
@@ -17,16 +18,14 @@ void CheckRunPaths(const std::string& source_pattern, const std::string& destina
   CheckedPath(destination, "Destination");
 }
 
-std::string SourcePathFor(const std::string& source_pattern, const std::string& file_name) {
-  const std::size_t separator = platform::LastSeparator(source_pattern);
-  if (separator == std::string::npos) return CheckedPath(file_name);
-  return CheckedPath(source_pattern.substr(0, separator + 1) + file_name);
+std::string SourcePathFor(const std::string& source_pattern, const std::string& relative_path) {
+  return CheckedPath(platform::SplitSourcePattern(source_pattern).fixed_part + relative_path);
 }
 
-std::string DestinationPathFor(const std::string& destination, const std::string& file_name) {
+std::string DestinationPathFor(const std::string& destination, const std::string& relative_path) {
   std::string path = destination;
   if (path.empty() || !platform::IsPathSeparator(path.back())) path += platform::kNativeSeparator;
-  path += file_name;
+  path += relative_path;
   return CheckedPath(path);
 }
 

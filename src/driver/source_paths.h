@@ -10,13 +10,15 @@ namespace zelvanor {
 // destination (it would put every output into the root directory).
 void CheckRunPaths(const std::string& source_pattern, const std::string& destination);
 
-// The pattern's directory (up to its last "/" or "\") followed by the
-// matched name; just the name when the pattern has no directory.
-std::string SourcePathFor(const std::string& source_pattern, const std::string& file_name);
+// The pattern's fixed part (the text before its first component with a
+// wildcard, or before its last component) followed by a path the pattern
+// matched below it: just that path when the fixed part is empty.
+std::string SourcePathFor(const std::string& source_pattern, const std::string& relative_path);
 
 // The destination directory, a native separator unless it already ends in
-// "/" or "\", then the matched name.
-std::string DestinationPathFor(const std::string& destination, const std::string& file_name);
+// "/" or "\", then the matched path below the pattern's fixed part: the
+// output mirrors the source's folders.
+std::string DestinationPathFor(const std::string& destination, const std::string& relative_path);
 
 // Ends the run (usage, exit code 1) when a file listed by the pattern has
 // gone by the time it is read.

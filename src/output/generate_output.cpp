@@ -25,8 +25,9 @@ RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::st
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
                                    const std::optional<WavPackFormat>& wavpack,
-                                   platform::OutputFile& file, std::optional<double> target_pitch) {
-  if (!file.Create(destination_path)) {
+                                   platform::OutputFile& file, std::optional<double> target_pitch,
+                                   std::size_t new_folders_from) {
+  if (!file.Create(destination_path, new_folders_from)) {
     ThrowExit(kExitFailure, "can't create new file %s\n", destination_path.c_str());
   }
   FileSink sink(file);

@@ -27,17 +27,21 @@ RetunedWaveSummary GenerateOutput(const std::string& source_path, const std::str
 // beside `destination_path`, and closed; not yet in place. Throws RunError
 // ("can't create new file", exit code 1; a failed write or a format error,
 // 99); `file` may then still hold a temporary, which its Discard or its
-// destructor removes.
+// destructor removes. Folders after the first `new_folders_from`
+// characters of `destination_path` may be missing: they are made when the
+// file is put in place (platform::OutputFile::Create).
 RetunedWaveSummary WriteOutputFile(const std::string& source_path, const std::string& destination_path,
                                    double tuning_factor, std::span<const std::uint8_t> image,
                                    const SourceAnalysis& analysis, const Settings& settings,
                                    const std::optional<WavPackFormat>& wavpack,
                                    platform::OutputFile& file,
-                                   std::optional<double> target_pitch = std::nullopt);
+                                   std::optional<double> target_pitch = std::nullopt,
+                                   std::size_t new_folders_from = std::string::npos);
 
 // Renames a file finished by WriteOutputFile into place. Throws RunError
 // when it cannot ("can't create new file", exit code 1: the destination is
-// a directory, say); the temporary is removed then.
+// a directory, say, or a folder on its way cannot be made); the temporary
+// is removed then.
 void PutOutputInPlace(platform::OutputFile& file);
 
 // After a finished output whose interpolated values had to be saturated:

@@ -120,6 +120,7 @@ std::vector<double> NormalisedDifference(const PipeFrames& frames, std::uint32_t
     for (std::uint32_t n = 0; n < window; ++n) running = running + frames.at(n, c) * frames.at(n, c);
     for (std::uint32_t lag = 0; lag <= longest; ++lag) {
       energy[lag] = energy[lag] + running;
+      if (lag == longest) break;  // a further update would read frame `count`, past the stretch
       const double leaving = frames.at(lag, c), entering = frames.at(lag + window, c);
       running = running - leaving * leaving + entering * entering;
     }

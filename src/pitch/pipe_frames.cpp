@@ -1,6 +1,9 @@
 #include "pitch/pipe_frames.h"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "common/console.h"
 
 namespace zelvanor::pitch {
 
@@ -23,7 +26,18 @@ PipeFrames::PipeFrames(std::span<const std::uint8_t> image, const SourceAnalysis
       bytes_per_frame_(static_cast<std::size_t>(analysis.layout.bytes_per_frame)),
       width_(analysis.layout.bytes_per_sample),
       scale_(analysis.layout.bytes_per_sample == 3 ? 1.0 / 8388608.0 : 1.0 / 32768.0) {
-  start_ = Slice(image, *analysis.data).data() + std::size_t{first_frame} * bytes_per_frame_;
+  const std::span<const std::uint8_t> data = Slice(image, *analysis.data);
+  const std::size_t offset = std::size_t{first_frame} * bytes_per_frame_;
+  const std::size_t length = std::size_t{frame_count} * bytes_per_frame_;
+#ifdef ZELVANOR_CHECKED_READS
+  if (offset > data.size() || length > data.size() - offset) ReadOutside(frame_count, 0);
+#endif
+  frames_ = data.subspan(offset, length);
+}
+
+void PipeFrames::ReadOutside(std::uint32_t frame, int channel) const {
+  throw std::out_of_range(Format("pitch: frame %u channel %d read outside a stretch of frames %u+%u (%d channels)",
+                                 frame, channel, first, count, channels));
 }
 
 }  // namespace zelvanor::pitch

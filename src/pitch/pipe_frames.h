@@ -22,14 +22,21 @@ class PipeFrames {
   std::uint32_t first = 0;  // the frame of the file the stretch begins with
   std::uint32_t count = 0;
 
-  // Frame `frame` of the stretch, in units of full scale.
+  // Frame `frame` of the stretch, in units of full scale. A read outside the
+  // stretch is a fault of the measurement that the bytes behind it would hide
+  // (they are the file's, or a mapping's end): sanitized builds stop it.
   double at(std::uint32_t frame, int channel) const {
-    const std::uint8_t* sample = start_ + std::size_t{frame} * bytes_per_frame_ + channel * width_;
+#ifdef ZELVANOR_CHECKED_READS
+    if (frame >= count || channel < 0 || channel >= channels) ReadOutside(frame, channel);
+#endif
+    const std::uint8_t* sample = frames_.data() + std::size_t{frame} * bytes_per_frame_ + channel * width_;
     return ReadSampleValue(sample, width_) * scale_;
   }
 
  private:
-  const std::uint8_t* start_ = nullptr;
+  [[noreturn]] void ReadOutside(std::uint32_t frame, int channel) const;  // throws std::out_of_range
+
+  std::span<const std::uint8_t> frames_;  // the stretch's bytes
   std::size_t bytes_per_frame_ = 0;
   int width_ = 0;
   double scale_ = 0.0;

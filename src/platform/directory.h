@@ -5,9 +5,14 @@
 
 namespace zelvanor::platform {
 
-// The plain names of the regular files that match `pattern`: wildcards in
-// the last component only, looked up in the pattern's directory (the current
-// directory when it has none). POSIX: shell wildcards, bytewise name order.
+// The regular files (and links to them) that `pattern` matches, as paths
+// relative to its fixed part (SplitSourcePattern), the folders joined by
+// the native separator. Each component is matched against one level of
+// folders by the system's wildcard rules; "**" walks any number of
+// folders, none included, and follows no link to a folder. POSIX: shell
+// wildcards, hidden names only when spelled, bytewise order of the whole
+// relative paths. Windows: each folder in the order the system lists it,
+// a folder's own files before those of the folders below it.
 std::vector<std::string> MatchFiles(const std::string& pattern);
 
 // The running executable's path from the operating system, or `argv0` when

@@ -73,4 +73,16 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
 bool RemoveFile(const std::string& path);
 
+// One new folder, in a folder that is there; false when it cannot be made
+// (it is there already, say).
+bool MakeFolder(const std::string& path);
+
+// Creates the folders on the way to the file at `path` that come after its
+// first `existing` characters (a folder that must be there already, with
+// its separator) and are missing, with the permissions of any new folder
+// (0777 under the umask on POSIX, the parent's inherited on Windows). True
+// when they are all there afterwards; nothing to do when `existing` is
+// std::string::npos.
+bool CreateMissingFolders(const std::string& path, std::size_t existing);
+
 }  // namespace zelvanor::platform

@@ -3,14 +3,43 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/file_system.h"
+
 namespace zelvanor::platform {
 
 OutputFile::~OutputFile() { Discard(); }
 
-bool OutputFile::Create(const std::string& final_path) {
+namespace {
+
+// The length of the folder part of the first `length` characters of
+// `path`, its last separator included.
+std::size_t FolderLength(const std::string& path, std::size_t length) {
+  if (length == 0) return 0;
+  const std::size_t cut = path.find_last_of("/\\", length - 1);
+  return cut == std::string::npos ? 0 : cut + 1;
+}
+
+// Where the temporary for `final_path` goes: beside it, or, while folders
+// after the first `new_folders_from` characters are missing, in the deepest
+// that is there, under the same name. Both are on the file system the new
+// folders will be made on, so the rename still never copies.
+std::string TemporaryPlace(const std::string& final_path, std::size_t new_folders_from) {
+  const std::size_t folder = FolderLength(final_path, final_path.size());
+  std::size_t there = folder;
+  if (new_folders_from == std::string::npos) return final_path;
+  while (there > new_folders_from && !IsDirectory(final_path.substr(0, there - 1))) {
+    there = FolderLength(final_path, there - 1);
+  }
+  return there == folder ? final_path : final_path.substr(0, there) + final_path.substr(folder);
+}
+
+}  // namespace
+
+bool OutputFile::Create(const std::string& final_path, std::size_t new_folders_from) {
   Discard();
   final_path_ = final_path;
-  if (!file_.Create(final_path)) return false;
+  new_folders_from_ = new_folders_from;
+  if (!file_.Create(TemporaryPlace(final_path, new_folders_from))) return false;
   buffer_.clear();
   buffer_.reserve(kBufferSize);
   position_ = 0;
@@ -81,7 +110,7 @@ bool OutputFile::Finish() {
 OutputFile::CommitResult OutputFile::Commit() {
   if (!Finish()) return CommitResult::kWriteFailed;
   finished_ = false;
-  if (!file_.RenameTo(final_path_)) {
+  if (!CreateMissingFolders(final_path_, new_folders_from_) || !file_.RenameTo(final_path_)) {
     Discard();
     return CommitResult::kRenameFailed;
   }

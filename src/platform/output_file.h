@@ -23,8 +23,13 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
 
-  // Creates the temporary file for `final_path`; false when it cannot be made.
-  bool Create(const std::string& final_path);
+  // Creates the temporary file for `final_path`; false when it cannot be
+  // made. The folders of `final_path` after its first `new_folders_from`
+  // characters may be missing: Commit makes them (CreateMissingFolders)
+  // just before the rename, and the temporary waits meanwhile in the
+  // deepest of them that is there, so that an output that never comes
+  // leaves no empty folder behind. By default the folder must be there.
+  bool Create(const std::string& final_path, std::size_t new_folders_from = std::string::npos);
 
   // Appends bytes. A failure is remembered (sticky) and reported by ok()
   // and Commit; later writes are ignored.
@@ -44,7 +49,8 @@ class OutputFile {
   // file's turn. False (and the file discarded) when a write failed.
   bool Finish();
 
-  // Finishes the file unless done, then renames it into place.
+  // Finishes the file unless done, then makes the missing folders and
+  // renames it into place.
   CommitResult Commit();
 
   // The destination given to Create.
@@ -64,6 +70,7 @@ class OutputFile {
 
   TemporaryFile file_;
   std::string final_path_;
+  std::size_t new_folders_from_ = std::string::npos;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t position_ = 0;
   std::uint64_t flushed_ = 0;

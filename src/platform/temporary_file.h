@@ -26,9 +26,10 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() { Delete(); }
 
-  // Creates an empty temporary file in the directory of `final_path`;
-  // false when it cannot be made.
-  bool Create(const std::string& final_path);
+  // Creates an empty temporary file in the folder of `beside`, the path
+  // the output will have or one in a folder above it; false when it cannot
+  // be made.
+  bool Create(const std::string& beside);
 
   bool is_open() const { return handle_ != kNoOsHandle; }
 

@@ -127,4 +127,6 @@ void MappedFile::Release() {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
 }  // namespace zelvanor::platform

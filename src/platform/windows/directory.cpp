@@ -4,23 +4,6 @@
 
 namespace zelvanor::platform {
 
-std::vector<std::string> MatchFiles(const std::string& pattern) {
-  // FindFirstFileA applies the system's own rules (case-insensitive, "*.*"
-  // matches names without a dot, short names count) and returns the names
-  // in the file system's order (alphabetical on NTFS). That is what Windows
-  // users expect of a wildcard, so the names are kept as they come.
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  const HANDLE search = ::FindFirstFileA(pattern.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) continue;
-    names.emplace_back(entry.cFileName);
-  } while (::FindNextFileA(search, &entry));
-  ::FindClose(search);
-  return names;
-}
-
 std::string ExecutablePath(const char* argv0) {
   // GetModuleFileNameA cuts a long path to the buffer and returns its size;
   // grow until the whole path fits.

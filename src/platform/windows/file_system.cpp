@@ -61,4 +61,6 @@ void MappedFile::Release() {}
 
 bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
+bool MakeFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
 }  // namespace zelvanor::platform

@@ -48,9 +48,11 @@ std::string Flags(const PipeJudgement& judged) {
 
 // The folder of a name the pattern matched, below the pattern's fixed part:
 // the name up to its last separator, "" for a file in the fixed part itself.
-// The page sums up each folder (a rank of an organ) on its own.
+// The page sums up each folder (a rank of an organ) on its own. The match
+// joins folders with the native separator only, so a POSIX file name
+// holding a "\" is no folder.
 std::string FolderOf(const std::string& name) {
-  const std::size_t last = platform::LastSeparator(name);
+  const std::size_t last = name.rfind(platform::kNativeSeparator);
   return last == std::string::npos ? std::string() : name.substr(0, last);
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Zelvanor (release) and shows it at work in demo-output/: the usage
-# line, the option help, how a run reports its options and its files, and
-# the example pipes retuned by 30 cents and into Werckmeister III.
+# line, the option help, how a run reports its options and its files, the
+# example pipes retuned by 30 cents and into Werckmeister III, and a small
+# organ of two detuned ranks measured, tuned to A4 = 440 Hz and measured
+# again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh base
@@ -53,3 +55,20 @@ cat historical/tuning.html
 echo
 echo "Retuned pipes in demo-output/retuned and demo-output/historical:"
 ls -l retuned historical
+
+# A small organ, a folder per rank: the example pipes detuned by hand, +7
+# cents into organ/RankA and -12 into organ/RankB, their smpl statements left
+# at the notes they claim (P=0), as a set recorded off its pitch states them.
+# M looks at the whole organ (one line per pipe and one page, summed up by
+# rank), A=440 tunes every pipe of every rank to Equal at A4 = 440 Hz into
+# the same folders under tuned/, and M after shows each within a fifth of a cent.
+mkdir -p organ/RankA organ/RankB tuned report-before report-after
+show '../examples/pipes/*.wav' organ/RankA +7 P=0 V=0
+show '../examples/pipes/*.wav' organ/RankB -12 P=0 V=0
+show 'organ/*/*.wav' report-before Equal A=440 M
+show 'organ/*/*.wav' tuned Equal A=440 V=2
+show 'tuned/*/*.wav' report-after Equal A=440 M
+echo
+echo "The organ's pitch report pages (open them in a browser): demo-output/report-before/pitch-report.html"
+echo "and demo-output/report-after/pitch-report.html; its tuned pipes:"
+ls -lR tuned

@@ -83,6 +83,7 @@ std::string Tune(const std::string& name, const char* factor) {
 TEST(PitchStandard, Runs) {
   const std::string list = "ZELVANOR.INI", equal = "Using temperament Equal\n";
   const std::string no_match = "can't find source-file *.wav\n";
+  const std::string loop = "loop and harmonic fit differ by 28.2 cents";
   const RunCase cases[] = {
       // A= is a decimal from 300 to 600 and wants a temperament.
       {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
@@ -105,8 +106,24 @@ TEST(PitchStandard, Runs) {
        equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); nothing is written\n", 99,
        "ZELVANOR.INI note60_C.wav note67_C.wav out/"},
       {{list, "note69_A.wav", "note69loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
-       equal + "note69loop_A.wav: pitch not measured reliably (loop and harmonic fit differ by 28.2 cents); nothing is written\n", 99,
+       equal + "note69loop_A.wav: pitch not measured reliably (" + loop + "); nothing is written\n", 99,
        "ZELVANOR.INI note69_A.wav note69loop_A.wav out/"},
+      // Not measured reliably (448.230 Hz): tuned from a statement within 5 cents of that, else stopped.
+      {{list, "note69+28loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
+       equal + "Warning: note69+28loop_A.wav: pitch not measured reliably (" + loop +
+           "); tuned from its stated pitch 447.174 Hz\n" + Tune("note69+28loop_A.wav", "0.983957")},
+      {{list, "note69+27loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
+       equal + "note69+27loop_A.wav: pitch not measured reliably (" + loop + "); nothing is written\n", 99,
+       "ZELVANOR.INI note69+27loop_A.wav out/"},
+      {{list, "note69+28loop_A.wav"}, {"*.wav", ".", "Equal", "A=440", "O=5"}, "Using temperament Equal key_offset=5\n"
+       "note69+28loop_A.wav: correction of +472.00 cents is beyond 300 cents (check O= and the file name); nothing is "
+       "written\n", 99},
+      {{list, "note69+37loop_A.wav", "note69+38loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "M"},
+       equal + "note69+37loop_A.wav A: target 440.000 Hz, measured 448.230 Hz (+32.08 cents), stated 449.505 Hz "
+       "(+37.00 cents) -- check: not measured reliably (" + loop + "); A= tunes it from its stated pitch\n"
+       "note69+38loop_A.wav A: target 440.000 Hz, measured 448.230 Hz (+32.08 cents), stated 449.765 Hz "
+       "(+38.00 cents) -- check: not measured reliably (" + loop + "); measured and stated 5.92 cents apart\n"
+       "Pitch report in out" + kSep + "pitch-report.html\n"},
       // Without a statement S measures; without S a statement is only reported.
       {{list, "note0_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S", "V=2"},
        equal + "Pitch of note0_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +
@@ -232,6 +249,22 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
       {"//h:tr[4]/h:td[4]", ""},
   };
   for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
+  xmlFreeDoc(doc);
+  // Folders: a page with no sections while there is one, else a summary row and a section each, by first pipe.
+  std::vector<report::PitchReportRow> ranks(std::begin(rows), std::end(rows));
+  for (auto& row : ranks) row.folder = "R1";
+  EXPECT_EQ(report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks), page);
+  ranks[0].folder = ranks[2].folder = "R2";
+  ranks.push_back({.folder = "R2", .file = "c.wav", .measured_cents = -6});
+  const std::string organ = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks);
+  doc = xmlReadMemory(organ.data(), static_cast<int>(organ.size()), "report.html", nullptr, XML_PARSE_NONET);
+  ASSERT_NE(doc, nullptr) << organ;
+  const std::pair<std::string, std::string> folders[] = {
+      {"count(//h:script | //@src | //@href[not(starts-with(., '#'))])", "0"},
+      {"//h:table[1]/h:tr[2]", "R235.50-6.0001"}, {"//h:table[1]/h:tr[3]", "R117.50-7.5011"},
+      {"//h:h2[@id=substring(//h:tr[3]//@href, 2)]", "R1"},
+      {"//h:table[2]/h:tr[4]/h:td[2]", "c.wav"}, {"//h:table[3]/h:tr[2]/h:td[3]", "C#"}};
+  for (const auto& [expression, text] : folders) EXPECT_EQ(XPathString(doc, expression), text) << expression;
   xmlFreeDoc(doc);
 }
 

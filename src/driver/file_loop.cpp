@@ -48,7 +48,7 @@ bool WriteFileOutput(const RunConfig& config, const std::string& relative_path, 
   const std::string destination_path = DestinationPathFor(config.destination, relative_path);
 
   CheckSourceStillThere(source_path);
-  if (tuning && !tuning->skipped && config.settings.verbosity > 1) PrintPitchLine(*tuning);
+  if (tuning && !tuning->skipped) PrintPitchLines(*tuning, config.settings.verbosity);
 
   const double tuning_factor = tuning ? tuning->factor : TuningFactorFor(config, source_path);
   CheckTuningFactor(tuning_factor);

@@ -25,6 +25,11 @@ PipeJudgement JudgePipe(const RunConfig& config, const PipePitch& pipe) {
   }
   judged.pitch_hz = judged.measured_hz ? judged.measured_hz : judged.stated_hz;
   if (!judged.measured_hz) judged.pitch_origin = PitchOrigin::kStated;
+  if (!reliable && judged.measured_hz && judged.stated_hz &&
+      std::fabs(series::CentsOfRatio(*judged.measured_hz / *judged.stated_hz)) <= report::kInTuneCents) {
+    judged.pitch_hz = judged.stated_hz;
+    judged.pitch_origin = PitchOrigin::kStatedInstead;
+  }
   if (!judged.pitch_hz) {
     judged.problems.push_back(PipeProblem::kNoPitch);
     return judged;
@@ -45,7 +50,8 @@ PipeJudgement JudgePipe(const RunConfig& config, const PipePitch& pipe) {
       std::fabs(*judged.measured_cents - *judged.stated_cents) > report::kInTuneCents) {
     judged.problems.push_back(PipeProblem::kMeasuredAndStatedApart);
   }
-  if (reliable && std::fabs(judged.correction_cents) > kLargestCorrectionCents) {
+  const bool trusted = reliable || judged.pitch_origin == PitchOrigin::kStatedInstead;
+  if (trusted && std::fabs(judged.correction_cents) > kLargestCorrectionCents) {
     judged.problems.push_back(PipeProblem::kBeyondLargestCorrection);
   }
   return judged;

@@ -13,7 +13,14 @@
 
 namespace zelvanor {
 
-enum class PitchOrigin { kMeasured, kStated };
+enum class PitchOrigin {
+  kMeasured,
+  kStated,  // S took the statement, or nothing was measured
+  // Not measured reliably, but the measurement's best guess lies within
+  // report::kInTuneCents of the statement: the audio bears the statement
+  // out, so the pipe goes by it (A= tunes it and says so; M marks it).
+  kStatedInstead,
+};
 
 // In the order A= looks at them: the first it stops for is the one it names.
 enum class PipeProblem {
@@ -21,7 +28,7 @@ enum class PipeProblem {
   kNoPitch,                 // neither measured nor stated
   kNoTargetPitch,           // the temperament gives the note no pitch
   kMeasuredAndStatedApart,  // more than report::kInTuneCents
-  kBeyondLargestCorrection,  // more than kLargestCorrectionCents, for a pitch that is reliable
+  kBeyondLargestCorrection,  // more than kLargestCorrectionCents, for a pitch that is reliable or stated instead
 };
 
 struct PipeJudgement {
@@ -29,7 +36,8 @@ struct PipeJudgement {
   int note = 0;          // 0 = C .. 11 = B, from the file name, moved by O=
   bool skipped = false;  // no pipe while measuring (PipePitch::skipped): nothing else is set
   // The pitch the pipe is judged by: the measured one where the measurement
-  // found one, else the statement (S, or M's fallback for the octave).
+  // found one, else the statement (S, M's fallback for the octave, or a
+  // statement the unreliable measurement bears out).
   std::optional<double> pitch_hz;
   PitchOrigin pitch_origin = PitchOrigin::kMeasured;
   std::optional<double> measured_hz;  // the best guess also when not reliable

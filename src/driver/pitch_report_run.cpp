@@ -6,6 +6,7 @@
 #include "driver/pipe_judgement.h"
 #include "driver/pipe_measuring.h"
 #include "driver/source_paths.h"
+#include "platform/path_separators.h"
 #include "platform/whole_file.h"
 #include "report/pitch_report.h"
 #include "tuning/note_names.h"
@@ -25,6 +26,9 @@ std::string Flags(const PipeJudgement& judged) {
     switch (problem) {
       case PipeProblem::kNotMeasuredReliably:
         flag = Joined(flag, Format("not measured reliably (%s)", judged.measurement_problem.c_str()));
+        if (judged.pitch_origin == PitchOrigin::kStatedInstead) {
+          flag = Joined(flag, "A= tunes it from its stated pitch");
+        }
         break;
       case PipeProblem::kMeasuredAndStatedApart:
         flag = Joined(flag, Format("measured and stated %.2f cents apart",
@@ -42,8 +46,19 @@ std::string Flags(const PipeJudgement& judged) {
   return flag;
 }
 
-report::PitchReportRow ReportRow(const PipeJudgement& judged) {
-  return {.file = judged.source_path,
+// The folder of a name the pattern matched, below the pattern's fixed part:
+// the name up to its last separator, "" for a file in the fixed part itself.
+// The page sums up each folder (a rank of an organ) on its own. The match
+// joins folders with the native separator only, so a POSIX file name
+// holding a "\" is no folder.
+std::string FolderOf(const std::string& name) {
+  const std::size_t last = name.rfind(platform::kNativeSeparator);
+  return last == std::string::npos ? std::string() : name.substr(0, last);
+}
+
+report::PitchReportRow ReportRow(const std::string& name, const PipeJudgement& judged) {
+  return {.folder = FolderOf(name),
+          .file = judged.source_path,
           .note = kNoteNames[static_cast<std::size_t>(judged.note)],
           .target_hz = judged.target_hz,
           .measured_hz = judged.measured_hz,
@@ -69,10 +84,12 @@ void PrintReportLine(const report::PitchReportRow& row) {
 
 void ReportPitches(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes) {
   std::vector<report::PitchReportRow> rows;
+  std::size_t item = 0;  // every file is handed over, in file order
   MeasurePipes(config, names, lanes, [&](const PipePitch& pipe, const std::string& messages) {
+    const std::string& name = names[item++];
     PrintCaptured(messages);  // analysis lines, and why a file is no pipe
     if (pipe.skipped) return;
-    rows.push_back(ReportRow(JudgePipe(config, pipe)));
+    rows.push_back(ReportRow(name, JudgePipe(config, pipe)));
     if (config.settings.verbosity != 0) PrintReportLine(rows.back());
   });
   const std::string path = DestinationPathFor(config.destination, kPitchReportName);

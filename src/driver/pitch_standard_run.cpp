@@ -17,11 +17,14 @@ namespace {
 }
 
 // The first problem A= cannot tune past stops the run; measured and stated
-// pitches apart are only M's concern, A= goes by the measured one.
+// pitches apart are only M's concern, A= goes by the measured one. A pitch
+// not measured reliably but whose statement it bears out is tuned from the
+// statement, with a warning in the writing pass.
 void StopForProblems(const PipeJudgement& judged) {
   for (const PipeProblem problem : judged.problems) {
     switch (problem) {
       case PipeProblem::kNotMeasuredReliably:
+        if (judged.pitch_origin == PitchOrigin::kStatedInstead) break;
         StopBeforeWriting(judged, Format("pitch not measured reliably (%s)", judged.measurement_problem.c_str()));
       case PipeProblem::kNoPitch:
         StopBeforeWriting(judged, "no pitch found");
@@ -52,10 +55,15 @@ std::vector<PipeJudgement> TuningsToPitchStandard(const RunConfig& config, const
   return tunings;
 }
 
-void PrintPitchLine(const PipeJudgement& judged) {
+void PrintPitchLines(const PipeJudgement& judged, int verbosity) {
+  if (judged.pitch_origin == PitchOrigin::kStatedInstead && verbosity != 0) {
+    Print("Warning: %s: pitch not measured reliably (%s); tuned from its stated pitch %.3f Hz\n",
+          judged.source_path.c_str(), judged.measurement_problem.c_str(), *judged.pitch_hz);
+  }
+  if (verbosity < 2) return;
   Print("Pitch of %s: note %s, %.3f Hz %s, target %.3f Hz, correction %+.2f cents\n", judged.source_path.c_str(),
         kNoteNames[static_cast<std::size_t>(judged.note)], *judged.pitch_hz,
-        judged.pitch_origin == PitchOrigin::kStated ? "stated" : "measured", *judged.target_hz,
+        judged.pitch_origin == PitchOrigin::kMeasured ? "measured" : "stated", *judged.target_hz,
         judged.correction_cents);
 }
 

@@ -12,7 +12,8 @@
 namespace zelvanor {
 
 // Every file's judgement, in file order, found before anything is written.
-// A pipe whose pitch is not measured reliably, or whose correction exceeds
+// A pipe whose pitch is not measured reliably (and states none that the
+// measurement bears out, pipe_judgement.h), or whose correction exceeds
 // kLargestCorrectionCents, ends the run here (RunError, exit code 99) with
 // one line naming the file and the reason: a set is never left half tuned.
 // A file that is no pipe comes back `skipped`: the writing pass loads it
@@ -20,8 +21,9 @@ namespace zelvanor {
 std::vector<PipeJudgement> TuningsToPitchStandard(const RunConfig& config, const std::vector<std::string>& names,
                                                   std::size_t lanes);
 
-// The V=2 line of a pipe the writing pass retunes: note, pitch and its
-// origin, target, correction.
-void PrintPitchLine(const PipeJudgement& judged);
+// The lines of a pipe the writing pass retunes, before its Tune line: at
+// V>=1 the warning of a pipe tuned from its statement as its pitch was not
+// measured reliably; at V=2 note, pitch and its origin, target, correction.
+void PrintPitchLines(const PipeJudgement& judged, int verbosity);
 
 }  // namespace zelvanor

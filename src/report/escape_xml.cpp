@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "common/console.h"
-#include "report/pitch_report.h"
+#include "report/page_parts.h"
 
 namespace zelvanor::report {
 namespace {

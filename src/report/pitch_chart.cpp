@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "common/console.h"
-#include "report/pitch_report.h"
+#include "report/page_parts.h"
 
 namespace zelvanor::report {
 namespace {

@@ -14,6 +14,10 @@ namespace zelvanor::report {
 // One pipe, in file order. Cents are from the target; a missing value is
 // left empty in the table and out of the chart.
 struct PitchReportRow {
+  // The pipe's folder below the pattern's fixed part ("" for the fixed part
+  // itself): a page over more than one folder (a whole organ, a folder per
+  // rank) sums up each folder and gives it its own chart and table.
+  std::string folder{};
   std::string file{};
   std::string note{};                   // "C#"
   std::optional<double> target_hz{};    // none when no pitch was found to place the octave
@@ -37,11 +41,5 @@ inline constexpr double kInTuneCents = 5.0;
 
 // The page's text (UTF-8; names that are not UTF-8 read as Latin-1).
 std::string PitchReportPage(const PitchReportHeading& heading, std::span<const PitchReportRow> rows);
-
-// The SVG chart alone: one column per row, measured as a bar, stated as a marker.
-std::string PitchChart(std::span<const PitchReportRow> rows);
-
-// Text made safe for XHTML character data and attribute values.
-std::string EscapeXml(const std::string& text);
 
 }  // namespace zelvanor::report

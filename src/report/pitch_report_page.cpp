@@ -1,5 +1,7 @@
+#include <algorithm>
+
 #include "common/console.h"
-#include "report/pitch_report.h"
+#include "report/page_parts.h"
 
 namespace zelvanor::report {
 namespace {
@@ -23,26 +25,10 @@ constexpr char kStyle[] =
     "td.number { text-align: right; font-variant-numeric: tabular-nums; }\n"
     "tr.flagged td { background: #fde8e8; }\n";
 
-std::string Number(const std::optional<double>& value, const char* format) {
-  return value ? Format(format, *value) : std::string();
-}
-
-void AddTable(std::string& page, std::span<const PitchReportRow> rows) {
-  page += "<table>\n<tr><th>#</th><th>File</th><th>Note</th><th>Target Hz</th><th>Measured Hz</th>"
-          "<th>Measured cents</th><th>Stated Hz</th><th>Stated cents</th><th>Flag</th></tr>\n";
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const PitchReportRow& row = rows[i];
-    page += Format("<tr%s><td class=\"number\">%llu</td><td>%s</td><td>%s</td>",
-                   row.flag.empty() ? "" : " class=\"flagged\"", static_cast<unsigned long long>(i + 1),
-                   EscapeXml(row.file).c_str(), EscapeXml(row.note).c_str());
-    for (const std::string& cell :
-         {Number(row.target_hz, "%.3f"), Number(row.measured_hz, "%.3f"), Number(row.measured_cents, "%+.2f"),
-          Number(row.stated_hz, "%.3f"), Number(row.stated_cents, "%+.2f")}) {
-      page += "<td class=\"number\">" + cell + "</td>";
-    }
-    page += "<td>" + EscapeXml(row.flag) + "</td></tr>\n";
-  }
-  page += "</table>\n";
+// One folder, or all pipes in the fixed part: the page has no sections.
+bool OneFolder(std::span<const PitchReportRow> rows) {
+  return std::all_of(rows.begin(), rows.end(),
+                     [&](const PitchReportRow& row) { return row.folder == rows.front().folder; });
 }
 
 }  // namespace
@@ -59,8 +45,12 @@ std::string PitchReportPage(const PitchReportHeading& heading, std::span<const P
                  "Measured and stated pitches more than %g cents apart, and pitches not measured reliably, "
                  "are flagged.</p>\n",
                  static_cast<unsigned long long>(rows.size()), standard.c_str(), kInTuneCents);
-  page += "<div class=\"chart\">\n" + PitchChart(rows) + "</div>\n";
-  AddTable(page, rows);
+  if (OneFolder(rows)) {
+    page += "<div class=\"chart\">\n" + PitchChart(rows) + "</div>\n";
+    AddPitchTable(page, rows);
+  } else {
+    AddFolderSections(page, rows);
+  }
   page += "</body>\n</html>\n";
   return page;
 }

@@ -67,11 +67,6 @@ TEST(PitchStandard, TargetInTheOctaveNearestThePipe) {
 namespace zelvanor::testing {
 namespace {
 
-const std::string kSep(1, platform::kNativeSeparator);
-std::string Tune(const std::string& name, const char* factor) {
-  return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
-}
-
 TEST(PitchStandard, Runs) {
   const std::string list = "ZELVANOR.INI", equal = "Using temperament Equal\n";
   const std::string no_match = "can't find source-file *.wav\n";

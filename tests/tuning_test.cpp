@@ -81,8 +81,10 @@ TEST(Tuning, ListRequestsAndPages) {
       {lookalikes, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
       {lookalikes, "example", "example|1 100 200 300 400 500 600 700 800 900 1000 1100|0"},
       {lookalikes, "Examples", "99: Can't find temperament Examples in my list\n"},
-      {lookalikes, "+5", "99: Can't find temperament +5 in my list\n"},
-      // Headings, blank and indented lines name nothing.
+      // Headings, blank and indented lines (a tab as a blank) name nothing; a name ends at a tab, not at
+      // other control bytes or bytes from 128.
+      {headings, "+5", "99: Can't find temperament +5 in my list\n"},
+      {"T\x01 1\nT\xA0 2\nT\t7\n", "T", "T|7 100 200 300 400 500 600 700 800 900 1000 1100|0"},
       {headings, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
       {headings, "[Example", "99: Can't find temperament [Example in my list\n"},
       // Numbers: "+" and "." separate, an exponent's digits are read again,

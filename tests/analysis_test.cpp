@@ -67,6 +67,7 @@ TEST(AnalysisTest, WhatItSays) {
       {"extensible 16-bit, 4 channels", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(4, 2))).Build(), 3, described},
       {"extensible floats", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 3))).Build(), 3, described, 99},
       {"extensible 32 bits", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(1, 4))).Build(), 0, kRefused, 99},
+      {"extensible 8 bits", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 1))).Build(), 0, kRefused, 99},
       {"no extension", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 0, 18))).Build(), 0, described, 99},
       {"extension cut", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 22, 30))).Build(), 0, described, 99},
       {"extensible, 16 bytes", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 22, 16))).Build(), 0, described,

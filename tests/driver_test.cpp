@@ -51,7 +51,7 @@ TEST(Driver, Runs) {
       {{}, {"*.wav", "out", "1", "HX"}, kHelp + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "Z=3", "=", "1=2"},
        "Unknown special option Z=3\n" + kHelp + "Unknown special option 1=2\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "O=3", "V= 2", "O=2147483648", "R=\v1.5"},  // blanks before a number skipped
+      {{}, {"*.wav", "out", "1", "O=3", "V= 2", "O=+2147483648", "R=\v1.5"},  // blanks before a number skipped
        "Pipe_offset set to 2147483647\nCutting reverb to 1.500000 seconds\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "v=2", "o=-3", "r=nan", "v=1", "o=4"},
        "Pipe_offset set to -3\nCutting reverb to 0.000000 seconds\n" + kNoMatch, 99},  // plain decimals only
@@ -72,6 +72,8 @@ TEST(Driver, Runs) {
       {{"a.wav:not RIFF"}, {"*.wav", "out", "0x2"}, Range("0.000000"), 99},  // plain decimals only, as in the list
       {{"a.wav:"}, {"*.wav", "out", "0.2"}, ""},
       {{"a.wav:"}, {"*.wav", "out", "4.03"}, ""},
+      {{"hot.wav", "out/"}, {"*.wav", "out", "1.5", "V=-1"},
+       Tune("hot.wav", "1.500000") + "Warning: out" + kSep + "hot.wav: 381 sample values clipped to full scale\n"},
       {{list}, {"*.wav", "out", ".5"}, Unknown(".5"), 99},
       // Paths: refused when too long, never cut; a destination's final separator kept as typed.
       {{}, {x250 + "/*.wav", "out", "1"}, "Source pattern longer than 255 characters: " + x250 + "/*.wav\n", 1},

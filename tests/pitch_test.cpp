@@ -79,6 +79,8 @@ TEST(PipePitch, SaysWhyItIsNotReliable) {
   std::vector<std::int32_t> noise(44100);
   for (std::int32_t& value : noise) value = static_cast<std::int32_t>(random() % 20000) - 10000;
   const Bytes hiss = WaveBuilder().Fmt({}).Data(Pcm(noise, 16)).Build();
+  const Bytes one_frame = WaveBuilder().Fmt({}).Data(Bytes(2, 0)).Build();
+  const Bytes no_rate = WaveBuilder().Fmt({.rate = 0}).Data(Bytes(200, 0)).Build();
   const struct {
     const Bytes& image;
     void (*change)(SourceAnalysis&);
@@ -86,6 +88,8 @@ TEST(PipePitch, SaysWhyItIsNotReliable) {
   } rows[] = {
       {hiss, nullptr, "no clear periodicity"},
       {short_pipe, nullptr, "too short to measure"},
+      {one_frame, nullptr, "too short to measure"},
+      {no_rate, nullptr, "no audio to measure"},
       // Half a period more: the loop no longer holds whole periods.
       {pipe, [](SourceAnalysis& a) { a.loop_end += 220; }, "loop and harmonic fit differ by 34.2 cents"},
       {pipe, [](SourceAnalysis& a) { a.loop_end = a.loop_start + 100; }, "too short to measure"},

@@ -43,6 +43,8 @@ std::string Shown(const Outcome& outcome) {
 TEST(AnalysisTest, WhatItSays) {
   const std::vector<CuePoint> two = {{.id = 1, .offset = 10}, {.id = 2, .offset = 20}};
   const std::optional<std::string> described;  // in the transcript
+  Bytes odd_block = ExtensibleFmt(2, 3);
+  odd_block[12] = 7;  // not a whole number of values per channel
   const struct {
     std::string name;
     Bytes image;
@@ -68,6 +70,7 @@ TEST(AnalysisTest, WhatItSays) {
       {"extensible floats", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 3))).Build(), 3, described, 99},
       {"extensible 32 bits", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(1, 4))).Build(), 0, kRefused, 99},
       {"extensible 8 bits", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 1))).Build(), 0, kRefused, 99},
+      {"extensible, 7-byte frames", WaveBuilder().Add(Chunk("fmt ", odd_block)).Build(), 0, kRefused, 99},
       {"no extension", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 0, 18))).Build(), 0, described, 99},
       {"extension cut", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 22, 30))).Build(), 0, described, 99},
       {"extensible, 16 bytes", WaveBuilder().Add(Chunk("fmt ", ExtensibleFmt(2, 3, 1, 22, 16))).Build(), 0, described,

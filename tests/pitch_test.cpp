@@ -44,7 +44,7 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
   } rows[] = {
       {Voicing::kFlue, 30.0, 44100, 16, 1, true, Hint::kNote},
       {Voicing::kFlue, 8000.0, 96000, 24, 2, false, Hint::kNote},
-      {Voicing::kString, 263.9, 48000, 24, 2, false, Hint::kNone},
+      {Voicing::kString, 263.9, 48000, 24, 3, false, Hint::kNone},
       {Voicing::kStopped, 1013.0, 96000, 16, 1, true, Hint::kNote},
       {Voicing::kStopped, 4409.0, 96000, 16, 2, false, Hint::kNote},
       {Voicing::kReed, 61.7, 48000, 16, 2, false, Hint::kNote},
@@ -67,7 +67,7 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
   }
   // The value decides a tuning factor and so output bytes: the same bits on
   // every system and build.
-  EXPECT_EQ(digest, 0x1c8a2b63ff47a69eu);
+  EXPECT_EQ(digest, 0x311c7fa732f3803eu);
 }
 
 TEST(PipePitch, SaysWhyItIsNotReliable) {

@@ -194,6 +194,12 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
   };
   for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
   EXPECT_EQ(Digest(page), "5e97dc9d45da8863") << page;
+  std::string pages;  // on the scales of 100 and 600 cents
+  for (const double cents : {80.0, 700.0}) {
+    const report::PitchReportRow row{.file = "a.wav", .note = "A", .measured_cents = cents};
+    pages += report::PitchReportPage({"*.wav", "Equal", 440}, {&row, 1});
+  }
+  EXPECT_EQ(Digest(pages), "2b48fd71ff5043fa") << pages;
   xmlFreeDoc(doc);
 }
 

@@ -51,9 +51,7 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
       {Voicing::kReed, 61.7, 48000, 16, 2, false, Hint::kNote},
       {Voicing::kReed, 8000.0, 44100, 24, 1, true, Hint::kNone},
       {Voicing::kReed, 441.7, 44100, 16, 1, true, Hint::kTwoOctavesLow},  // a mutation named by its key
-      // A loop of the shortest length measured (64 frames, 9 periods), and one longer than the stretch measured.
-      {Voicing::kFlue, 6201.5625, 44100, 16, 1, true, Hint::kNote, 256 / 44100.0},
-      {Voicing::kFlue, 200.0, 44100, 16, 1, true, Hint::kNote, 4.5},
+      {Voicing::kFlue, 6201.5625, 44100, 16, 1, true, Hint::kNote, 256 / 44100.0},  // a loop of 64 frames, 9 periods
   };
   std::uint64_t digest = 0xcbf29ce484222325;
   for (const auto& row : rows) {
@@ -72,7 +70,7 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
   }
   // The value decides a tuning factor and so output bytes: the same bits on
   // every system and build.
-  EXPECT_EQ(digest, 0x57e064227a54c2a3u);
+  EXPECT_EQ(digest, 0x3ca638739c2e7239u);
 }
 
 TEST(PipePitch, SaysWhyItIsNotReliable) {

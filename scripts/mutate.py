@@ -8,7 +8,8 @@
   mutate.py count               how many mutants src/ offers, per folder
 
 A mutant is one small change at one place of the code the Linux build
-compiles: comments, string literals and preprocessor lines are never touched,
+compiles: comments, string literals and preprocessor lines are never touched
+(character literals only by the blank operators),
 nor code the Linux build does not compile (the Windows build's, the build
 without libwavpack's, a preprocessor branch for another compiler). Its
 identity is the place and the operator, so the same seed over the same src/
@@ -28,10 +29,11 @@ SOURCES = ROOT / "src"
 NOT_BUILT = ("src/platform/windows/", "src/wavpack/unavailable/")
 
 
-def code_mask(text):
+def code_mask(text, keep_characters=False):
     """The text with comments, string and character literals and preprocessor
     lines blanked (same length, newlines kept), so that the patterns below
-    only see code."""
+    only see code. With keep_characters, character literals stay: the
+    character-class operators look at them."""
     out = list(text)
     i, n = 0, len(text)
     at_line_start = True
@@ -85,8 +87,9 @@ def code_mask(text):
             k = i + 1
             while k < n and text[k] != c and text[k] != "\n":
                 k += 2 if text[k] == "\\" else 1
-            for j in range(i, min(k + 1, n)):
-                out[j] = " "
+            if not (keep_characters and c == "'"):
+                for j in range(i, min(k + 1, n)):
+                    out[j] = " "
             i = k + 1
             continue
         i += 1
@@ -255,7 +258,108 @@ def mutants_of(path, text):
         if value in ("true", "false", "{}") or "\n" in m.group(0):
             continue
         add("return-replaced", m.start(1), m.end(1), "{}")
+    # A one-line loop removed (the blanks skipped before a number, say).
+    for index, line in enumerate(lines):
+        s = line.strip()
+        if re.match(r"(while|for) \(", s) and s.endswith(";") and not s.endswith("{}"):
+            close = matching_paren(mask, line_starts[index] + line.index(s) + s.index("("))
+            if 0 < close < line_starts[index] + len(line) - 1:
+                start = line_starts[index] + line.index(s)
+                add("loop-removed", start, start + len(s), "{}")
+    character_mutants(text, add)
+    limit_mutants(mask, add)
+    term_mutants(mask, add)
     return found
+
+
+# Blank characters as the class tests and the literals name them: each one
+# exchanged for its neighbour, so a tab where a blank is expected (and the
+# other way round) must be told apart by some test.
+BLANK_SWAPPED = {"' '": "'\\t'", "'\\t'": "' '", "'\\n'": "'\\r'", "'\\r'": "'\\n'",
+                 "'\\v'": "'\\f'", "'\\f'": "'\\v'"}
+SIMPLE_OPERAND = r"((?:[\w.]|->|\[[^\]\n]*\]|\(\))+)"
+
+
+def character_mutants(text, add):
+    chars = code_mask(text, keep_characters=True)
+    for m in re.finditer(r"'(?:\\[tnrvf]| )'", chars):
+        add("blank-swapped", m.start(), m.end(), BLANK_SWAPPED[m.group(0)])
+    # c == ' ' also taking a tab (or c == '\t' a blank), and the negation alike.
+    for m in re.finditer(SIMPLE_OPERAND + r" (==|!=) ('(?:\\t| )')", chars):
+        operand, op, literal = m.groups()
+        other = BLANK_SWAPPED[literal]
+        join = " || " if op == "==" else " && "
+        add("blank-widened", m.start(), m.end(), f"({operand} {op} {literal}{join}{operand} {op} {other})")
+    # The class tests of common/ascii.h: one class for the other, and
+    # whitespace narrowed to the blank alone.
+    for m in re.finditer(r"\b(IsSpace|IsDigit)\(", chars):
+        add("class-swapped", m.start(1), m.end(1), "IsDigit" if m.group(1) == "IsSpace" else "IsSpace")
+        close = matching_paren(chars, m.end() - 1)
+        if m.group(1) == "IsSpace" and close > 0:
+            add("space-as-blank", m.start(), close + 1, "(" + text[m.end():close] + " == ' ')")
+
+
+def limit_mutants(mask, add):
+    # A comparison with a level or a limit: == 3 made >= 3 or <= 3 (the
+    # levels above the highest), and a named limit moved by one.
+    for m in re.finditer(r"(?<= )==(?= (?:k[A-Z]\w*|\d+)\b(?![\w.(:<]))", mask):
+        add("equality-at-least", m.start(), m.end(), ">=")
+        add("equality-at-most", m.start(), m.end(), "<=")
+    for m in re.finditer(r"(?<= )(?:<=|>=|<|>|==|!=) (k[A-Z]\w*)\b(?![\w.(:<])", mask):
+        add("limit-plus-one", m.start(1), m.end(1), "(" + m.group(1) + " + 1)")
+        add("limit-minus-one", m.start(1), m.end(1), "(" + m.group(1) + " - 1)")
+    for m in re.finditer(r"(?<![\w.:>])(k[A-Z]\w*) (?:<=|>=|<|>|==|!=)(?= )", mask):
+        add("limit-plus-one", m.start(1), m.end(1), "(" + m.group(1) + " + 1)")
+        add("limit-minus-one", m.start(1), m.end(1), "(" + m.group(1) + " - 1)")
+
+
+def term_end(mask, at):
+    """Where the operand of && or || that starts at `at` ends, or -1."""
+    depth = 0
+    for k in range(at, len(mask)):
+        c = mask[k]
+        if c in "([":
+            depth += 1
+        elif c in ")]":
+            if depth == 0:
+                return k
+            depth -= 1
+        elif depth == 0 and (c in ";,?{}" or mask.startswith((" &&", " ||"), k)):
+            return k
+    return -1
+
+
+def term_start(mask, at):
+    """Where the operand of && or || that ends at `at` starts, or -1: only
+    inside parentheses or behind another && or ||."""
+    depth = 0
+    for k in range(at - 1, -1, -1):
+        c = mask[k]
+        if c in ")]":
+            depth += 1
+        elif c in "([":
+            if depth == 0:
+                return k + 1 if c == "(" else -1
+            depth -= 1
+        elif depth == 0 and c in ";{}?:,":
+            return -1
+        elif depth == 0 and c == "=" and mask[k - 1] not in "=<>!" and mask[k + 1] != "=":
+            return -1  # an assignment
+        elif depth == 0 and mask.startswith(("&& ", "|| "), k - 1) and k >= 1:
+            return k + 2
+    return -1
+
+
+def term_mutants(mask, add):
+    # One side of a && or || dropped: the test of a tab beside the test of a
+    # blank, one bound of a range.
+    for m in re.finditer(r"(?<= )(&&|\|\|)(?= )", mask):
+        end = term_end(mask, m.end() + 1)
+        if end > m.end() + 1 and "\n\n" not in mask[m.end():end]:
+            add("right-term-dropped", m.start() - 1, end, "")
+        start = term_start(mask, m.start() - 1)
+        if 0 <= start < m.start() - 1:
+            add("left-term-dropped", start, m.end() + 1, "")
 
 
 def source_files():

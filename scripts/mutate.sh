@@ -3,8 +3,11 @@
 # plants the faults of a hand-written list, this walks src/ and makes small
 # systematic changes (scripts/mutate.py: a relational operator negated or made
 # inclusive, + 1 or - 1 dropped or added, an integer constant moved by one,
-# && and || exchanged, a condition or a boolean negated, a statement removed, a
-# returned value replaced), takes a reproducible random sample of them, and
+# && and || exchanged or one side of them dropped, a condition or a boolean
+# negated, a statement or a one-line loop removed, a returned value replaced,
+# == against a level made >= or <=, a named limit moved by one, a blank
+# exchanged for a tab, IsSpace narrowed to the blank or exchanged with
+# IsDigit), takes a reproducible random sample of them, and
 # for each one builds the program and the tests in build/mutants, runs the
 # suite and restores the file. A mutant is caught when the suite fails, crashes
 # or hangs. Prints one line per mutant with its identity (file:line:column:

@@ -13,7 +13,6 @@
 namespace zelvanor::testing {
 namespace {
 
-const std::string kSep(1, platform::kNativeSeparator);
 const std::string kUsage =
     "usage: Zelvanor Name_of_source_WAV_File Path_to_Destination detune-factor optional_parameters\n";
 const std::string kHelp =
@@ -29,17 +28,15 @@ const std::string kHelp =
     "    H                 create TUNING.HTML in destination directory describing the tuning\n"
     "    U                 do NOT remove the unused sample part between loop and release\n"
     "    X                 do NOT copy unknown chunks\n";
-const std::string kSeeMore = "P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n"
-                             "A=hz tunes every pipe from its own pitch to a pitch standard, M reports each pipe's pitch, "
-                             "S takes\nthe pitch a pipe states: see \"Tuning a detuned set\" in the README.\n"
-                             "--temperaments lists the temperaments; a Scala file (NAME.scl) may stand for one.\n"
-                             "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
+const std::string kSeeMore =
+    "P=0 keeps the pitch each source's smpl chunk states; by default it moves with the retune.\n"
+    "A=hz tunes every pipe from its own pitch to a pitch standard, M reports each pipe's pitch, "
+    "S takes\nthe pitch a pipe states: see \"Tuning a detuned set\" in the README.\n"
+    "--temperaments lists the temperaments; a Scala file (NAME.scl) may stand for one.\n"
+    "Every option, the temperaments and the exit codes: man zelvanor, or the README.\n";
 const std::string kNoMatch = "can't find source-file *.wav\n";
 std::string Range(const std::string& shown) {
   return "Detune value of " + shown + " makes no sense.\nShould be in range 0.5 <= detune <= 2.0\n";
-}
-std::string Tune(const std::string& name, const char* factor = "1.000000") {
-  return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
 }
 // A match below the fixed part "o/", its folders joined natively, retuned into `to`.
 std::string Mirrored(std::string relative, const std::string& to = "out") {
@@ -61,11 +58,11 @@ TEST(Driver, Runs) {
       {{}, {"*.wav", "out", "1", "HX"}, kHelp + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "Z=3", "=", "1=2"},
        "Unknown special option Z=3\n" + kHelp + "Unknown special option 1=2\n" + kNoMatch, 99},
-      {{}, {"*.wav", "out", "1", "O=3", "V=2", "O=2147483648", "R=1.5"},
+      {{}, {"*.wav", "out", "1", "O=3", "V= 2", "O=+2147483648", "R=\v1.5"},  // blanks before a number skipped
        "Pipe_offset set to 2147483647\nCutting reverb to 1.500000 seconds\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "v=2", "o=-3", "r=nan", "v=1", "o=4"},
        "Pipe_offset set to -3\nCutting reverb to 0.000000 seconds\n" + kNoMatch, 99},  // plain decimals only
-      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "L=", "O= -7x"},
+      {{}, {"*.wav", "out", "1", "V=99999999999999999999", "O=abc", "R=1e999", "L=", "O= \t-7x"},
        "Pipe_offset set to 0\nCutting reverb to inf seconds\nPipe_offset set to -7\n" + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "P=0", "V=2", "p=1", "P=0"},
        "Stated pitch moves with the retune\nStated pitch kept as the sources have it\n" + kNoMatch, 99},
@@ -82,6 +79,8 @@ TEST(Driver, Runs) {
       {{"a.wav:not RIFF"}, {"*.wav", "out", "0x2"}, Range("0.000000"), 99},  // plain decimals only, as in the list
       {{"a.wav:"}, {"*.wav", "out", "0.2"}, ""},
       {{"a.wav:"}, {"*.wav", "out", "4.03"}, ""},
+      {{"hot.wav", "out/"}, {"*.wav", "out", "1.5", "V=-1"},
+       Tune("hot.wav", "1.500000") + "Warning: out" + kSep + "hot.wav: 381 sample values clipped to full scale\n"},
       {{list}, {"*.wav", "out", ".5"}, Unknown(".5"), 99},
       // Paths: refused when too long, never cut; a destination's final separator kept as typed.
       {{}, {x250 + "/*.wav", "out", "1"}, "Source pattern longer than 255 characters: " + x250 + "/*.wav\n", 1},
@@ -119,8 +118,9 @@ TEST(Driver, Runs) {
       {{list, "036-C#.wav", "pipe_a2.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2"},
        "Using temperament Kellner\nTuning to Kellner C# +0\n" + Tune("036-C#.wav", "0.999097") +
            "Tuning to Kellner A +0\n" + Tune("pipe_a2.wav")},
-      {{list, "long-C#.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2"}, "Using temperament Kellner\nTuning to Kellner "
-       "C# +0\n" + Tune("long-C#.wav", "0.999097") + "Stated pitch: note 40 +0.00 cents -> note 39 +98.44 cents\n"},
+      {{list, "long-C#.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2"},
+       "Using temperament Kellner\nTuning to Kellner C# +0\n" + Tune("long-C#.wav", "0.999097") +
+           "Stated pitch: note 40 +0.00 cents -> note 39 +98.44 cents\n"},
       {{list, "036-C.wav", "out/"}, {"*.wav", "out", "Kellner", "V=2", "O=-11"},
        "Pipe_offset set to -11\nUsing temperament Kellner key_offset=-11\nTuning to Kellner C# +0\n" +
            Tune("036-C.wav", "0.999097")},

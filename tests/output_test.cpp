@@ -76,6 +76,10 @@ TEST(WriteRetunedWave, EachChunkKind) {
   const Bytes stereo = WaveBuilder().Fmt({.channels = 2}).Data(Tone(50, 2, 16)).Build();
   const Bytes list = Cat({ListBody("adtl", {}), Header("labl", 5), {1, 0, 0, 0, 0}});
   const Settings quiet = Verbose(0), dummy{.verbosity = 0, .dummy_loop_length = 500};
+  const Settings whole{.verbosity = 2, .quality = 3};
+  const auto looped = [](std::uint32_t start, std::uint32_t end) {
+    return WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16)).Smpl({{.start = start, .end = end}}).Build();
+  };
   const std::uint32_t third = 1u << 27;  // of the fraction: 3.125 cents
   const Bytes none_then_60 = WaveBuilder().Fmt(kMono).Data(Tone(1000, 1, 16)).Add(Stating(0, 0, false))
       .Add(Stating(60, 0, false)).Build();
@@ -108,6 +112,13 @@ TEST(WriteRetunedWave, EachChunkKind) {
            .Smpl({{.id = 3, .type = 7, .start = 10, .end = 31, .fraction = 5}}, extra).Unknown("fact", {1, 0, 0, 0})
            .Build(), Cat({Chunk("smpl", SmplBody({{.id = 3, .type = 7, .start = 5, .end = 16, .fraction = 5}},
            extra, {0, 0, 22675, 72, 0, 0, 0})), Chunk("fact", {1, 0, 0, 0})}), 0, Verbose(4), 2.0},
+      {"sampler data untold at V=3", WaveBuilder().Fmt(kMono).Smpl({}, {9}).Build(), {}, 0, Verbose(3)},
+      // Q=3 keeps a loop whole from 64 frames on, when it runs forwards inside the audio.
+      {"64 frames ending on the last", looped(936, 999), {}, 0, whole, 1.5},
+      {"63 frames", looped(937, 999), {}, 0, whole, 1.5},
+      {"past the audio", looped(937, 1000), {}, 0, whole, 1.5},
+      {"backwards", looped(200, 100), {}, 0, whole, 1.5},
+      {"Q=4 is the default kernel", looped(936, 999), {}, 0, {.verbosity = 2, .quality = 4}, 1.5},
       // The stated pitch moves by the cents of the factor the audio was resampled by.
       {"+100 cents: a note up", PipeStating(67, third), Stating(68, third - 3), 0, Verbose(3), CentsToFactor(100)},
       {"-50 cents: across a note down", PipeStating(67, third), Stating(66, 2281701378), 0, quiet, CentsToFactor(-50)},
@@ -169,6 +180,8 @@ TEST(WriteRetunedWave, EachChunkKind) {
        99, quiet, 1.0, UINT64_MAX, &stated},
       {"a failed write", Pipe(1000), {}, 99, quiet, 1.0, 900},
       {"an output beyond 4 GB", Pipe(1000), {}, 99, {.verbosity = 0, .dummy_loop_length = 0x7FFFFFFF}},
+      {"a RIFF size of 2^32 - 1 fits (then the sink fails)", WaveBuilder().Fmt(kMono, 1, false).Data(Tone(10, 1,
+           16)).Build(), {}, 99, {.verbosity = 0, .dummy_loop_length = 2147483619}, 1.0, 900},
   };
   // Everything printed, held by one digest and shown in full on a change.
   std::string transcript;
@@ -180,7 +193,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
     transcript += Transcribed(row.name, "--- " + row.name + "\n" + out.output);
   }
-  EXPECT_EQ(Digest(transcript), "b0cf2f8022281a80") << transcript;
+  EXPECT_EQ(Digest(transcript), "9dd041a660cc7e63") << transcript;
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ void EightPipes(const fs::path& root) {
 // by the writer after the audio, so the file fails while it is written.
 Bytes FailsWhileWritten() {
   const std::vector<CuePoint> cues = {{.id = 1}, {.id = 2, .offset = 70000}, {.id = 3, .position = 60000}};
-  return WaveBuilder().Fmt({.channels = 2}).Data(Bytes(300000, 7)).Cue(cues).Smpl({{.start = 10000, .end = 50000}}).Build();
+  return WaveBuilder().Fmt({.channels = 2}).Data(Bytes(300000, 7)).Cue(cues).Smpl({{.start = 10000, .end = 50000}})
+      .Build();
 }
 
 void FatalInTheMiddle(const fs::path& root) {

@@ -75,25 +75,24 @@ TEST(PitchStandard, TargetInTheOctaveNearestThePipe) {
 namespace zelvanor::testing {
 namespace {
 
-const std::string kSep(1, platform::kNativeSeparator);
-std::string Tune(const std::string& name, const char* factor) {
-  return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
-}
-
 TEST(PitchStandard, Runs) {
   const std::string list = "ZELVANOR.INI", equal = "Using temperament Equal\n";
   const std::string no_match = "can't find source-file *.wav\n";
   const std::string loop = "loop and harmonic fit differ by 28.2 cents";
+  const std::string needs = " needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), ";
+  const std::string range = " makes no sense.\nShould be in range 300 <= A= <= 600\n";
   const RunCase cases[] = {
       // A= is a decimal from 300 to 600 and wants a temperament.
-      {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
-      {{}, {"*.wav", "out", "Equal", "A=600.01"}, "Pitch standard of 600.010000 Hz makes no sense.\nShould be in range 300 <= A= <= 600\n", 99},
+      {{}, {"*.wav", "out", "Equal", "A=299.99"}, "Pitch standard of 299.990000 Hz" + range, 99},
+      {{}, {"*.wav", "out", "Equal", "A=600.01"}, "Pitch standard of 600.010000 Hz" + range, 99},
       {{list}, {"*.wav", "out", "Equal", "A=600", "V=2", "T=Kellner"},
-       "Temperament of original samples Kellner\n" + equal + "T= has no effect with A=: each pipe's own pitch is used instead\n" + no_match, 99},
-      {{list}, {"*.wav", "out", "1.01", "A=415"}, "A= needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not 1.01\n", 99},
-      {{list}, {"*.wav", "out", "+5", "M"}, "M needs a temperament as detune value (Equal, Werckmeister_III, Kellner+2), not +5\n", 99},
+       "Temperament of original samples Kellner\n" + equal +
+           "T= has no effect with A=: each pipe's own pitch is used instead\n" + no_match, 99},
+      {{list}, {"*.wav", "out", "1.01", "A=300"}, "A=" + needs + "not 1.01\n", 99},
+      {{list}, {"*.wav", "out", "+5", "M"}, "M" + needs + "not +5\n", 99},
       // S: the stated pitch to the target, in the octave the pipe sounds in; O= moves the note.
-      {{list, "note69_A.wav", "note60+12_C.wav", "note2_D.wav:not RIFF", "out/"}, {"*.wav", "out", "Equal", "A=415", "S"},
+      {{list, "note69_A.wav", "note60+12_C.wav", "note2_D.wav:not RIFF", "out/"},
+       {"*.wav", "out", "Equal", "A=415", "S"},
        equal + "note2_D.wav is too short for a RIFF/WAVE file (8 bytes)\n" + Tune("note60+12_C.wav", "0.936667") +
            Tune("note69_A.wav", "0.943182"),
        0, "ZELVANOR.INI note2_D.wav note60+12_C.wav note69_A.wav out/ out/note60+12_C.wav out/note69_A.wav"},
@@ -103,7 +102,8 @@ TEST(PitchStandard, Runs) {
            Tune("note67_C.wav", "1.000000") + "Stated pitch: note 67 +0.00 cents -> note 67 +0.00 cents\n"},
       // The safety stop: nothing written, not even the files before the one that stops.
       {{list, "note60_C.wav", "note67_C.wav", "out/"}, {"*.wav", "out", "Equal", "A=440", "S"},
-       equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); nothing is written\n", 99,
+       equal + "note67_C.wav: correction of +500.00 cents is beyond 300 cents (check O= and the file name); "
+               "nothing is written\n", 99,
        "ZELVANOR.INI note60_C.wav note67_C.wav out/"},
       {{list, "note69_A.wav", "note69loop_A.wav", "out/"}, {"*.wav", "out", "Equal", "A=440"},
        equal + "note69loop_A.wav: pitch not measured reliably (" + loop + "); nothing is written\n", 99,
@@ -132,7 +132,8 @@ TEST(PitchStandard, Runs) {
        equal + "Pitch of note69+12_A.wav: note A, 441.000 Hz measured, target 440.000 Hz, correction -3.93 cents\n" +
            Tune("note69+12_A.wav", "0.997732") + "Stated pitch: note 69 +12.00 cents -> note 69 +0.00 cents\n"},
       // M: a line per pipe and the page, no audio; files that are no pipes are said so and left out.
-      {{list, "note69+12_A.wav", "b.wav:not RIFF", "long_E.wav", "a.wav", "out/"}, {"*.wav", "out", "Kellner", "A=415", "M"},
+      {{list, "note69+12_A.wav", "b.wav:not RIFF", "long_E.wav", "a.wav", "out/"},
+       {"*.wav", "out", "Kellner", "A=415", "M"},
        "Using temperament Kellner\n"
        "a.wav A: target unknown, measured none, stated none -- check: not measured reliably (too short to measure)\n"
        "b.wav is too short for a RIFF/WAVE file (8 bytes)\n"
@@ -189,7 +190,8 @@ TEST(PitchStandard, OutputsStateAndSoundTheirTarget) {
   fs::create_directory(dir.path() / "out");
   EXPECT_EQ(RunInProcess({"*.wav", "out", "Equal", "A=415", "V=0"}, dir.path()).exit_code, 0);
   EXPECT_EQ(RunInProcess({"out/*.wav", "out", "Equal", "A=415", "M", "V=1"}, dir.path()).output,
-            "Using temperament Equal\nout/note0_A.wav A: target 415.000 Hz, measured 415.000 Hz (+0.00 cents), stated 415.000 Hz (+0.00 cents)\n"
+            "Using temperament Equal\nout/note0_A.wav A: target 415.000 Hz, measured 415.000 Hz (+0.00 cents), "
+            "stated 415.000 Hz (+0.00 cents)\n"
             "Pitch report in out" + kSep + "pitch-report.html\n");
 }
 
@@ -220,8 +222,8 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
   const report::PitchReportRow rows[] = {
       {.file = "in/036-C&<\"'>.wav", .note = "C", .target_hz = 65.4, .measured_hz = 65.6, .measured_cents = 5,
        .stated_hz = 65.4, .stated_cents = 0},
-      {.file = "in/\xE9t\x01\xC3\xBC.wav", .note = "C#", .measured_hz = 69, .measured_cents = -7.5,
-       .flag = "not measured reliably (x)"},
+      {.file = "in/\xE9t\x01\xC3\xBC\t\xF0\x90\x80\x80\xF0\x8F\x80\x80\xF5\x80\x80\x80.wav", .note = "C#",
+       .measured_hz = 69, .measured_cents = -7.5, .flag = "not measured reliably (x)"},
       {.file = "b.wav", .note = "D"},
   };
   const std::string page = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, rows);
@@ -242,13 +244,22 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
       {"//svg:circle/@cy", "148.0"},
       {"count(//h:tr)", "4"},
       {"//h:tr[2]/h:td[2]", "in/036-C&<\"'>.wav"},
-      {"//h:tr[3]/h:td[2]", "in/\xC3\xA9t\xEF\xBF\xBD\xC3\xBC.wav"},  // Latin-1 é, a control character, UTF-8 ü
+      // Latin-1 é, a control character, UTF-8 ü, a tab, U+10000, an overlong form and F5 (both as Latin-1)
+      {"//h:tr[3]/h:td[2]", "in/\xC3\xA9t\xEF\xBF\xBD\xC3\xBC\t\xF0\x90\x80\x80\xC3\xB0\xC2\x8F\xC2\x80\xC2\x80"
+                            "\xC3\xB5\xC2\x80\xC2\x80\xC2\x80.wav"},
       {"//h:tr[2]/h:td[6]", "+5.00"},
       {"//h:tr[3]/@class", "flagged"},
       {"//h:tr[3]/h:td[9]", "not measured reliably (x)"},
       {"//h:tr[4]/h:td[4]", ""},
   };
   for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
+  EXPECT_EQ(Digest(page), "5e97dc9d45da8863") << page;
+  std::string pages;  // on the scales of 100 and 600 cents
+  for (const double cents : {80.0, 700.0}) {
+    const report::PitchReportRow row{.file = "a.wav", .note = "A", .measured_cents = cents};
+    pages += report::PitchReportPage({"*.wav", "Equal", 440}, {&row, 1});
+  }
+  EXPECT_EQ(Digest(pages), "2b48fd71ff5043fa") << pages;
   xmlFreeDoc(doc);
   // Folders: a page with no sections while there is one, else a summary row and a section each, by first pipe.
   std::vector<report::PitchReportRow> ranks(std::begin(rows), std::end(rows));

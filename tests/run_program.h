@@ -224,12 +224,19 @@ inline Bytes SourceNamed(const std::string& name) {
   if (note) {
     const std::uint64_t cents = name.find('+') == std::string::npos ? 0 : std::stoul(name.substr(name.find('+') + 1));
     // "loop" in the name: a loop of 30.5 periods, at odds with the tone's pitch.
-    pipe.Smpl(name.find("loop") == std::string::npos ? std::vector<Loop>{} : std::vector<Loop>{{.start = 1000, .end = 4049}},
+    const bool loop = name.find("loop") != std::string::npos;
+    pipe.Smpl(loop ? std::vector<Loop>{{.start = 1000, .end = 4049}} : std::vector<Loop>{},
               {}, {0, 0, 22675, static_cast<std::uint32_t>(std::stoul(name.substr(4))),
                        static_cast<std::uint32_t>((cents * 4294967296ULL + 50) / 100), 0, 0});
   }
   if (cut) pipe.Smpl({{.start = 10, .end = 50}}).Cue({{.id = 1, .offset = 1100}, {.id = 3, .position = 500}});
   return pipe.Build();
+}
+
+// The line of a file retuned into "out".
+inline const std::string kSep(1, platform::kNativeSeparator);
+inline std::string Tune(const std::string& name, const char* factor = "1.000000") {
+  return "Tune " + name + " to out" + kSep + name + " by factor " + factor + "\n";
 }
 
 struct RunCase {

@@ -68,22 +68,26 @@ TEST(Tuning, ListRequestsAndPages) {
       "[Temperaments]\nExample 0 90 196 294 392 498 588 698 792 894 996 1090\n\tFor the tests.\nTemp 5\n";
   const std::string lookalikes = "example 1\nExample2 2\nExampl 3\nExample 4\nExample 5\n";
   const std::string headings = "[Example 1]\n\n Example 2\n\tExample 3\n\r\nExample 4\n\tdescribed\n\n[Example 5]\n";
-  const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e2 -0 1.2.3 4-5\nExponent 1e2\nThree 1 2 3\n";
+  const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e+2 -0 1.2.3 4-5\nExponent 1e2\nThree 1 2 3\n";
   const std::string pieces = "Long 1 2 3" + std::string(243, ' ') + "44 5 6\n";
-  const std::string n64(64, 'N');
+  // What the Example line and an equal-tempered rest of the octave load.
+  const std::string loaded = "Example|0 90 196 294 392 498 588 698 792 894 996 1090|", n64(64, 'N');
+  const std::string up = " 100 200 300 400 500 600 700 800 900 1000 1100|";
   const struct { std::string list, request, expected, destination = ""; } cases[] = {
-      {example, "Example", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
-      {example, "Example+2.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|2.5"},
-      {example, "Example+.5", "Example|0 90 196 294 392 498 588 698 792 894 996 1090|0"},
-      {example, "Temp-2", "Temp|5 100 200 300 400 500 600 700 800 900 1000 1100|-2"},
-      {example, "Temp+1e1x", "Temp|5 100 200 300 400 500 600 700 800 900 1000 1100|10"},
+      {example, "Example", loaded + "0"},
+      {example, "Example+2.5", loaded + "2.5"},
+      {example, "Example+.5", loaded + "0"},
+      {example, "Temp-2", "Temp|5" + up + "-2"},
+      {example, "Temp+1e-1x", "Temp|5" + up + "0.1"},
       // A name is compared in full length and case; the first line of that name wins.
-      {lookalikes, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
-      {lookalikes, "example", "example|1 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      {lookalikes, "Example", "Example|4" + up + "0"},
+      {lookalikes, "example", "example|1" + up + "0"},
       {lookalikes, "Examples", "99: Can't find temperament Examples in my list\n"},
-      {lookalikes, "+5", "99: Can't find temperament +5 in my list\n"},
-      // Headings, blank and indented lines name nothing.
-      {headings, "Example", "Example|4 100 200 300 400 500 600 700 800 900 1000 1100|0"},
+      // Headings, blank and indented lines (a tab as a blank) name nothing; a name ends at a tab, not at
+      // other control bytes or bytes from 128.
+      {headings, "+5", "99: Can't find temperament +5 in my list\n"},
+      {"T\x01 1\nT\xA0 2\nT\t7\n", "T", "T|7" + up + "0"},
+      {headings, "Example", "Example|4" + up + "0"},
       {headings, "[Example", "99: Can't find temperament [Example in my list\n"},
       // Numbers: "+" and "." separate, an exponent's digits are read again,
       // a run of digits, "-" and "." is passed over as one; missing ones stay equal.
@@ -106,7 +110,7 @@ TEST(Tuning, ListRequestsAndPages) {
       // Descriptions go on over control bytes and bytes from 128; a 255-byte piece starting with a letter ends them.
       {std::string("Long 1\n\t").append(254, 'a') + "bcd\n\t\xC3\xA9t\n", "Long",
        Page("Long", std::string("\t").append(254, 'a')), "p.htm"},
-      {"Long 1\n\x01one\n\xC3\xA9t\xC3\xA9\nNext\n", "Long", Page("Long", "\x01one\r\n\xC3\xA9t\xC3\xA9\r\n"), "p.htm"},
+      {"Long 1\n\x01one\n\x80t\xC3\xA9\nNext\n", "Long", Page("Long", "\x01one\r\n\x80t\xC3\xA9\r\n"), "p.htm"},
       {list, "First", "99: Can't find temperament First in my list\n", "page.htm"},
       {list, "Bare", "1: can't create file missing/tuning.html\n", "missing/"},
       {list, "Bare", "1: can't create file pages\n", "pages"},
@@ -147,8 +151,8 @@ TEST(Tuning, NotesAreGuessedFromTheFileName) {
       {"036-c#.wav", 1}, {"12-Gis.wav", 7}, {"Prin8_F#3.wav", 6}, {"pipe_a2.wav", 9}, {"Bb2.wav", 11},
       {"036C.wav", 0}, {"pipe_g#2.wav", 8}, {"-E.wav", 4}, {"8-Principal/036-C.wav", 0},
       {"8-Principal\\036-d.wav", 2}, {"d:\\set\\8-Octave/pipe_A0.wav", 9}, {"G/pipe036", 7}, {"set_c.v2/pipe036", 0},
-      {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1}, {"C-3.wav", -1}, {"B#2.wav", -1}, {"pipes/036-H.wav", -1},
-      {"036-.wav", -1}, {"#.wav", -1}, {"123.wav", -1}, {"x/.wav", -1}, {"", -1},
+      {"036-C", 0}, {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1}, {"C-3.wav", -1}, {"B#2.wav", -1},
+      {"pipes/036-H.wav", -1}, {"036-.wav", -1}, {"#.wav", -1}, {"123.wav", -1}, {"x/.wav", -1}, {"", -1},
   };
   for (const auto& c : cases) {
     int note = -1;

@@ -56,8 +56,8 @@ inline Bytes FmtBody(const Format& f, std::size_t extra_bytes = 0) {
 // Interleaved sample values stored at `bits` (16 or 24) per value.
 // A WAVE_FORMAT_EXTENSIBLE fmt body: cbSize, valid bits, channel mask and
 // sub-format GUID behind the plain 16 bytes; `cut` shortens the body to that many bytes.
-inline Bytes ExtensibleFmt(std::uint16_t channels, int width, std::uint16_t sub_format = 1, std::uint16_t extension = 22,
-                    std::size_t cut = 40) {
+inline Bytes ExtensibleFmt(std::uint16_t channels, int width, std::uint16_t sub_format = 1,
+                           std::uint16_t extension = 22, std::size_t cut = 40) {
   Bytes body = FmtBody({.format_tag = 0xFFFE, .channels = channels, .bits = static_cast<std::uint16_t>(8 * width)});
   PutU32(body, extension, 2);
   PutU32(body, static_cast<std::uint32_t>(8 * width), 2);

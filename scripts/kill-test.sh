@@ -2,7 +2,7 @@
 # Kills (SIGKILL) a batch retuned in place at varying moments, many times
 # over, and checks what each kill leaves: every pipe is byte for byte its
 # source or its complete retuned self (computed once by an undisturbed run),
-# and the only other files are temporaries NAME.zelvanor-XXXXXX of pipes of
+# and the only other files are temporaries .NAME.zelvanor-XXXXXX of pipes of
 # the set (the files in flight). A kill, unlike a power cut, leaves what the
 # program handed to the system; it shows that no rename replaces a file
 # before its new bytes are complete, at any moment and at every J.
@@ -61,7 +61,7 @@ check() {
   done
   for left in $(cd run && ls -A); do
     case " $names " in *" $left "*) continue ;; esac
-    if [[ "$left" =~ ^(.+)\.zelvanor-[A-Za-z0-9]{6}$ ]] && [[ " $names " == *" ${BASH_REMATCH[1]} "* ]]; then
+    if [[ "$left" =~ ^\.(.+)\.zelvanor-[A-Za-z0-9]{6}$ ]] && [[ " $names " == *" ${BASH_REMATCH[1]} "* ]]; then
       temporaries=$((temporaries + 1))
     else
       echo "FAULT: $left is left behind"

@@ -52,8 +52,8 @@ TEST(Platform, OutputFilesAndWholeFileReads) {
   EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kWriteFailed);
   EXPECT_EQ(ListDirectory(dir.path()), Names{"pipe.wav"});
   // A name as long as a file name may be still gets a temporary beside it: an anonymous one, and the name's own
-  // (NAME.zelvanor-XXXXXX, 255 characters) up to 239 characters.
-  for (const std::size_t length : {250, 239}) {
+  // (.NAME.zelvanor-XXXXXX, 255 characters) up to 238 characters.
+  for (const std::size_t length : {250, 238}) {
     ASSERT_TRUE(file.Create((dir.path() / std::string(length, 'n')).string()));
     file.Write("abc", 3);
 #ifndef _WIN32
@@ -61,7 +61,7 @@ TEST(Platform, OutputFilesAndWholeFileReads) {
 #endif
     EXPECT_EQ(file.Commit(), OutputFile::CommitResult::kDone);
   }
-  EXPECT_EQ(ListDirectory(dir.path()), (Names{std::string(239, 'n'), std::string(250, 'n'), "pipe.wav"}));
+  EXPECT_EQ(ListDirectory(dir.path()), (Names{std::string(238, 'n'), std::string(250, 'n'), "pipe.wav"}));
 
   std::ofstream writer(dir.path() / "open.wav", std::ios::binary);
   writer << "RIFF" << std::flush;

@@ -10,7 +10,7 @@
 
 namespace zelvanor::testing {
 
-// Temporary outputs in `directory`: "NAME.zelvanor-XXXXXX" or ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows.
+// Temporary outputs in `directory`: ".NAME.zelvanor-XXXXXX" or ".zelvanor-XXXXXX"; "zlvXXXX.tmp" on Windows.
 inline std::vector<std::string> TemporariesIn(const fs::path& directory) {
   std::vector<std::string> found;
   for (const std::string& name : ListDirectory(directory)) {

@@ -64,7 +64,7 @@ TEST(Reliability, SignalsLeaveFinishedFilesAndUntouchedSources) {
     std::string busy;  // the source being retuned: y.wav, or z.wav after a slow look
     for (siginfo_t ended{}; busy < "y.wav" && ended.si_pid == 0;) {
       const std::vector<std::string> temporaries = TemporariesIn(dir.path());
-      if (!temporaries.empty()) busy = temporaries[0].substr(0, 5);
+      if (!temporaries.empty()) busy = temporaries[0].substr(1, 5);  // after the dot
       ::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT);
     }
     ::kill(child, signal_number);
@@ -99,7 +99,7 @@ TEST(Reliability, KilledInPlaceLeavesEachFileOldOrNew) {
     WaitForExit(child);
     int pipes = 0;
     for (const std::string& name : ListDirectory(dir.path())) {
-      if (name.size() == 22 && name[0] == 'p' && name.find(".wav.zelvanor-") == 2) continue;  // in flight
+      if (name.size() == 23 && name[1] == 'p' && name.find(".wav.zelvanor-") == 3) continue;  // in flight
       const Bytes bytes = ReadFile(dir.path() / name);
       EXPECT_TRUE(bytes == pipe || bytes == after) << name;
       ++pipes;

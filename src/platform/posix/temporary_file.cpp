@@ -18,18 +18,19 @@ constexpr char kTemporarySuffix[] = ".zelvanor-XXXXXX";
 // The longest file name common file systems take.
 constexpr std::size_t kMaxNameLength = 255;
 
-// "NAME.zelvanor-XXXXXX" beside the destination tells a user who finds a
-// leftover (after a power cut, say) what it was; a name too long for that
-// gets an anonymous temporary in the same directory.
+// ".NAME.zelvanor-XXXXXX" beside the destination tells a user who finds a
+// leftover (after a power cut, say) what it was, and its leading dot keeps
+// it out of every source pattern (dot names match only when spelt out), so
+// a leftover is never taken for a pipe; a name too long for that gets an
+// anonymous temporary in the same directory.
 std::string TemporaryPattern(const std::string& final_path) {
   const std::size_t separator = LastSeparator(final_path);
-  const std::size_t name_length =
-      separator == std::string::npos ? final_path.size() : final_path.size() - separator - 1;
-  if (name_length + sizeof kTemporarySuffix - 1 <= kMaxNameLength) {
-    return final_path + kTemporarySuffix;
+  const std::size_t name_start = separator == std::string::npos ? 0 : separator + 1;
+  const std::string directory = final_path.substr(0, name_start);
+  const std::size_t name_length = final_path.size() - name_start;
+  if (1 + name_length + sizeof kTemporarySuffix - 1 <= kMaxNameLength) {
+    return directory + "." + final_path.substr(name_start) + kTemporarySuffix;
   }
-  const std::string directory =
-      separator == std::string::npos ? std::string() : final_path.substr(0, separator + 1);
   return directory + kTemporarySuffix;
 }
 

@@ -92,6 +92,9 @@ TEST(PipePitch, SaysWhyItIsNotReliable) {
       // Half a period more: the loop no longer holds whole periods.
       {pipe, [](SourceAnalysis& a) { a.loop_end += 220; }, "loop and harmonic fit differ by 34.2 cents"},
       {pipe, [](SourceAnalysis& a) { a.loop_end = a.loop_start + 100; }, "too short to measure"},
+      // A loop of three longest stretches: the middle one is measured.
+      {pipe, [](SourceAnalysis& a) { a.loop_start = 0, a.loop_end = 43000, a.sample_rate = 14000; },
+       "loop and harmonic fit differ by 8.7 cents"},
   };
   for (const auto& row : rows) {
     const pitch::PitchMeasurement measured = Measure(row.image, Hint::kNote, 100.0, row.change);

@@ -12,7 +12,7 @@ ReplacementFlushes::~ReplacementFlushes() {
     const std::lock_guard<std::mutex> hold(lock_);
     stop_ = true;
   }
-  changed_.notify_all();
+  work_ready_.notify_all();
   for (std::thread& worker : workers_) worker.join();
   for (const OsHandle replaced : to_close_) TemporaryFile::CloseHeld(replaced);
 }
@@ -39,7 +39,7 @@ void ReplacementFlushes::Enlist(TemporaryFile& file) {
     entries_.push_back({&file, State::kWaiting});
     StartThread();
   }
-  changed_.notify_all();
+  work_ready_.notify_one();
 }
 
 void ReplacementFlushes::CloseLater(OsHandle replaced) {
@@ -51,8 +51,11 @@ void ReplacementFlushes::CloseLater(OsHandle replaced) {
       replaced = kNoOsHandle;
     }
   }
-  if (replaced != kNoOsHandle) TemporaryFile::CloseHeld(replaced);
-  changed_.notify_all();
+  if (replaced != kNoOsHandle) {
+    TemporaryFile::CloseHeld(replaced);
+  } else {
+    work_ready_.notify_one();
+  }
 }
 
 bool ReplacementFlushes::AnyWaiting() const {
@@ -62,7 +65,7 @@ bool ReplacementFlushes::AnyWaiting() const {
 void ReplacementFlushes::Work() {
   std::unique_lock<std::mutex> hold(lock_);
   for (;;) {
-    changed_.wait(hold, [&] { return stop_ || AnyWaiting() || !to_close_.empty(); });
+    work_ready_.wait(hold, [&] { return stop_ || AnyWaiting() || !to_close_.empty(); });
     --idle_;
     const auto waiting = std::find_if(entries_.begin(), entries_.end(),
                                       [](const Entry& e) { return e.state == State::kWaiting; });
@@ -91,7 +94,7 @@ void ReplacementFlushes::FlushUnlocked(Entry& waiting, std::unique_lock<std::mut
   for (Entry& entry : entries_) {
     if (entry.file == &file) entry.state = on_disk ? State::kFlushed : State::kFailed;
   }
-  changed_.notify_all();
+  flushed_.notify_all();
 }
 
 ReplacementFlushes::State ReplacementFlushes::StateOf(const TemporaryFile& file) const {
@@ -107,7 +110,7 @@ bool ReplacementFlushes::AwaitFlushed(TemporaryFile& file) {
   // flush is this thread's, which has nothing else to do.
   const auto own = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.file == &file; });
   if (own != entries_.end() && own->state == State::kWaiting) FlushUnlocked(*own, hold);
-  changed_.wait(hold, [&] {
+  flushed_.wait(hold, [&] {
     const State state = StateOf(file);
     return state == State::kFlushed || state == State::kFailed;
   });
@@ -119,7 +122,7 @@ bool ReplacementFlushes::AwaitFlushed(TemporaryFile& file) {
 void ReplacementFlushes::Withdraw(const TemporaryFile& file) {
   std::unique_lock<std::mutex> hold(lock_);
   // A file being flushed stays open until its flush returns.
-  changed_.wait(hold, [&] { return StateOf(file) != State::kFlushing; });
+  flushed_.wait(hold, [&] { return StateOf(file) != State::kFlushing; });
   std::erase_if(entries_, [&](const Entry& e) { return e.file == &file; });
 }
 

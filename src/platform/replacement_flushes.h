@@ -79,7 +79,11 @@ class ReplacementFlushes {
   State StateOf(const TemporaryFile& file) const;  // under lock_
 
   std::mutex lock_;
-  std::condition_variable changed_;
+  // Two conditions, so that a flush returning wakes only those awaiting a
+  // flush, and a file enlisted only one idle thread: on a machine whose
+  // cores all retune, every needless wake-up takes time from the retuning.
+  std::condition_variable work_ready_;  // a file to flush or to close, or stop
+  std::condition_variable flushed_;     // a flush returned
   std::vector<Entry> entries_;
   std::vector<OsHandle> to_close_;
   bool stop_ = false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/path_separators.h"
 
 namespace zelvanor::platform {
 
@@ -15,7 +16,7 @@ namespace {
 // `path`, its last separator included.
 std::size_t FolderLength(const std::string& path, std::size_t length) {
   if (length == 0) return 0;
-  const std::size_t cut = path.find_last_of("/\\", length - 1);
+  const std::size_t cut = LastSeparator(path, length - 1);
   return cut == std::string::npos ? 0 : cut + 1;
 }
 
@@ -24,9 +25,9 @@ std::size_t FolderLength(const std::string& path, std::size_t length) {
 // that is there, under the same name. Both are on the file system the new
 // folders will be made on, so the rename still never copies.
 std::string TemporaryPlace(const std::string& final_path, std::size_t new_folders_from) {
+  if (new_folders_from == std::string::npos) return final_path;
   const std::size_t folder = FolderLength(final_path, final_path.size());
   std::size_t there = folder;
-  if (new_folders_from == std::string::npos) return final_path;
   while (there > new_folders_from && !IsDirectory(final_path.substr(0, there - 1))) {
     there = FolderLength(final_path, there - 1);
   }

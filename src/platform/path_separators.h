@@ -15,9 +15,10 @@ inline constexpr char kNativeSeparator = '/';
 
 inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
-// Index of the last separator in `path`, or std::string::npos.
-inline std::size_t LastSeparator(const std::string& path) {
-  return path.find_last_of("/\\");
+// Index of the last separator in `path` at or before index `at` (anywhere
+// by default), or std::string::npos.
+inline std::size_t LastSeparator(const std::string& path, std::size_t at = std::string::npos) {
+  return path.find_last_of("/\\", at);
 }
 
 }  // namespace zelvanor::platform

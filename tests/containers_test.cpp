@@ -153,12 +153,17 @@ TEST(Containers, DamagedWavPackIsSkippedAndTheRunGoesOn) {
   if (blocks.size() > 1) first[blocks[1] - 9] ^= 0x5A;  // in the first block's audio
   Bytes garbage = {'w', 'v', 'p', 'k'};
   garbage.resize(64, 0xEE);
+  // The first block's header claims as many frames as the file's blocks could hold at most: not refused for that.
+  Bytes claim = PackWithWavPack(Pipe(FmtBody({.channels = 2}), 2, 2, 10), Packing(2, 2, WavPackCompression::kNormal));
+  const std::uint64_t most = (claim.size() / 32 + 1) * 131072;
+  for (int k = 0; k < 4 && claim.size() >= 16; ++k) claim[12 + k] = static_cast<std::uint8_t>(most >> (8 * k));
   const std::tuple<const char*, Bytes, std::string> cases[] = {
       {"cut off", Truncated(packed, packed.size() * 2 / 3), "its audio is cut short or fails its checksums"},
       {"last audio block missing", Truncated(packed, blocks.size() > 2 ? blocks[blocks.size() - 2] : 0),
        "its audio is cut short or fails its checksums"},
       {"bits flipped", flipped, "its audio is cut short or fails its checksums"},
       {"first block damaged", first, "its blocks fail their checksums"},
+      {"as many frames as it could hold", claim, "its RIFF header does not announce its audio"},
       {"garbage behind the magic", garbage, "not compatible with this version of WavPack file!"},  // libwavpack's words
   };
   for (const auto& [what, file, why] : cases) {

@@ -54,6 +54,7 @@ TEST(Driver, Runs) {
       {{}, {"--help"}, kUsage + kHelp + kSeeMore, 0, "-", kSpawned},
       {{}, {"--version"}, ""},
       {{}, {"--version", "out"}, kUsage, 1},
+      {{}, {"--Help"}, kUsage, 1},
       // Options: a letter in either case; a message at the verbosity in force at its word.
       {{}, {"*.wav", "out", "1", "HX"}, kHelp + kNoMatch, 99},
       {{}, {"*.wav", "out", "1", "Z=3", "=", "1=2"},
@@ -96,6 +97,7 @@ TEST(Driver, Runs) {
       {{"o/a.wav", "o/b/x.wav", "o/b/z/y.wav", "out/"}, {"o/**/*.wav", "out", "1"},
        Mirrored("a.wav") + Mirrored("b/x.wav") + Mirrored("b/z/y.wav"), 0,
        "o/ o/a.wav o/b/ o/b/x.wav o/b/z/ o/b/z/y.wav out/ out/a.wav out/b/ out/b/x.wav out/b/z/ out/b/z/y.wav"},
+      {{"o/b/x.wav", "out/"}, {"o/**/**/*.wav", "out", "1"}, Mirrored("b/x.wav")},  // two ways, retuned once
       {{"o/b/x.wav", "o/b/z/y.wav"}, {"o/*/*.wav", "o", "1"}, Mirrored("b/x.wav", "o"), 0,
        "o/ o/b/ o/b/x.wav* o/b/z/ o/b/z/y.wav"},
       {{"o/a/x.wav", "o/b/cut.wav", "o/c/y.wav", "out/"}, {"o/*/*.wav", "out", "1", "V=0"},

@@ -118,6 +118,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"63 frames", looped(937, 999), {}, 0, whole, 1.5},
       {"past the audio", looped(937, 1000), {}, 0, whole, 1.5},
       {"backwards", looped(200, 100), {}, 0, whole, 1.5},
+      {"a bare RIFF header goes out as it is", WaveBuilder().Build(), WaveBuilder().Build(), 0, quiet},
       {"Q=4 is the default kernel", looped(936, 999), {}, 0, {.verbosity = 2, .quality = 4}, 1.5},
       // The stated pitch moves by the cents of the factor the audio was resampled by.
       {"+100 cents: a note up", PipeStating(67, third), Stating(68, third - 3), 0, Verbose(3), CentsToFactor(100)},
@@ -166,6 +167,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"an adtl sub-chunk cut by its list's end gets the size it has", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7, 0})),
        LtxtCutOff(6, {1, 0, 0, 0, 7, 0})},
       {"nor the list's pad byte", WithList(LtxtCutOff(20, {1, 0, 0, 0, 7})), LtxtCutOff(5, {1, 0, 0, 0, 7})},
+      {"a header ending its list, none of its body in it", WithList(LtxtCutOff(20, {})), LtxtCutOff(0, {})},
       {"a tail too short for a sub-chunk is left out, the list shrinking",
        WithList(Chunk("LIST", Cat({ListBody("adtl", {Labl(1, "ab")}), {1, 2, 3}}))),
        Chunk("LIST", ListBody("adtl", {Labl(1, "ab")}))},
@@ -182,6 +184,8 @@ TEST(WriteRetunedWave, EachChunkKind) {
       {"an output beyond 4 GB", Pipe(1000), {}, 99, {.verbosity = 0, .dummy_loop_length = 0x7FFFFFFF}},
       {"a RIFF size of 2^32 - 1 fits (then the sink fails)", WaveBuilder().Fmt(kMono, 1, false).Data(Tone(10, 1,
            16)).Build(), {}, 99, {.verbosity = 0, .dummy_loop_length = 2147483619}, 1.0, 900},
+      {"but not with the pad byte of an odd data chunk", WaveBuilder().Fmt({.bits = 24}, 1, false).Data(Tone(11, 1,
+           24)).Build(), {}, 99, {.verbosity = 0, .dummy_loop_length = 1431655742}, 1.0, 900},
   };
   // Everything printed, held by one digest and shown in full on a change.
   std::string transcript;
@@ -193,7 +197,7 @@ TEST(WriteRetunedWave, EachChunkKind) {
     EXPECT_EQ(out.exit_code ? "" : Quietly([&] { return fuzzing::CheckRetunedFile(out.bytes); }), "");
     transcript += Transcribed(row.name, "--- " + row.name + "\n" + out.output);
   }
-  EXPECT_EQ(Digest(transcript), "9dd041a660cc7e63") << transcript;
+  EXPECT_EQ(Digest(transcript), "55189fa7967b9c5f") << transcript;
 }
 
 }  // namespace

@@ -193,6 +193,12 @@ TEST(PitchStandard, OutputsStateAndSoundTheirTarget) {
             "Using temperament Equal\nout/note0_A.wav A: target 415.000 Hz, measured 415.000 Hz (+0.00 cents), "
             "stated 415.000 Hz (+0.00 cents)\n"
             "Pitch report in out" + kSep + "pitch-report.html\n");
+  // Over a tree the page has a section for each folder below the pattern's fixed part, named in full.
+  fs::create_directory(dir.path() / "out" / "R2");
+  fs::copy_file(dir.path() / "out" / "note0_A.wav", dir.path() / "out" / "R2" / "note0_A.wav");
+  EXPECT_EQ(RunInProcess({"out/**/*.wav", "out", "Equal", "A=415", "M", "V=0"}, dir.path()).exit_code, 0);
+  const Bytes page = ReadFile(dir.path() / "out" / "pitch-report.html");
+  EXPECT_NE(std::string(page.begin(), page.end()).find("\">R2</h2>"), std::string::npos);
 }
 
 }  // namespace
@@ -224,7 +230,7 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
        .stated_hz = 65.4, .stated_cents = 0},
       {.file = "in/\xE9t\x01\xC3\xBC\t\xF0\x90\x80\x80\xF0\x8F\x80\x80\xF5\x80\x80\x80.wav", .note = "C#",
        .measured_hz = 69, .measured_cents = -7.5, .flag = "not measured reliably (x)"},
-      {.file = "b.wav", .note = "D"},
+      {.file = "b\xC3\x80\xE0\xA0\x80\xC3\xBC", .note = "D"},  // the lowest of 2 and 3 bytes; one ending the text
   };
   const std::string page = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, rows);
   xmlDoc* doc = xmlReadMemory(page.data(), static_cast<int>(page.size()), "report.html", nullptr, XML_PARSE_NONET);
@@ -250,10 +256,10 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
       {"//h:tr[2]/h:td[6]", "+5.00"},
       {"//h:tr[3]/@class", "flagged"},
       {"//h:tr[3]/h:td[9]", "not measured reliably (x)"},
-      {"//h:tr[4]/h:td[4]", ""},
+      {"//h:tr[4]/h:td[4]", ""}, {"//h:tr[4]/h:td[2]", "b\xC3\x80\xE0\xA0\x80\xC3\xBC"},
   };
   for (const auto& [expression, text] : expected) EXPECT_EQ(XPathString(doc, expression), text) << expression;
-  EXPECT_EQ(Digest(page), "5e97dc9d45da8863") << page;
+  EXPECT_EQ(Digest(page), "1a202e37d7b01955") << page;
   std::string pages;  // on the scales of 100 and 600 cents
   for (const double cents : {80.0, 700.0}) {
     const report::PitchReportRow row{.file = "a.wav", .note = "A", .measured_cents = cents};
@@ -267,12 +273,13 @@ TEST(PitchStandard, ReportPageIsXmlWithAColumnPerPipe) {
   EXPECT_EQ(report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks), page);
   ranks[0].folder = ranks[2].folder = "R2";
   ranks.push_back({.folder = "R2", .file = "c.wav", .measured_cents = -6});
+  ranks.push_back({.folder = "R1", .file = "d.wav", .measured_cents = 2});
   const std::string organ = report::PitchReportPage({"in/*.wav", "Kellner+2", 415}, ranks);
   doc = xmlReadMemory(organ.data(), static_cast<int>(organ.size()), "report.html", nullptr, XML_PARSE_NONET);
   ASSERT_NE(doc, nullptr) << organ;
   const std::pair<std::string, std::string> folders[] = {
       {"count(//h:script | //@src | //@href[not(starts-with(., '#'))])", "0"},
-      {"//h:table[1]/h:tr[2]", "R235.50-6.0001"}, {"//h:table[1]/h:tr[3]", "R117.50-7.5011"},
+      {"//h:table[1]/h:tr[2]", "R235.50-6.0001"}, {"//h:table[1]/h:tr[3]", "R124.75-7.5011"},
       {"//h:h2[@id=substring(//h:tr[3]//@href, 2)]", "R1"},
       {"//h:table[2]/h:tr[4]/h:td[2]", "c.wav"}, {"//h:table[3]/h:tr[2]/h:td[3]", "C#"}};
   for (const auto& [expression, text] : folders) EXPECT_EQ(XPathString(doc, expression), text) << expression;

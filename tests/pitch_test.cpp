@@ -14,14 +14,16 @@ namespace zelvanor::testing {
 namespace {
 
 using examples::Voicing;
-enum class Hint { kNote, kNone, kTwoOctavesLow };
+enum class Hint { kNote, kNone, kTwoOctavesLow, kPitchClass };
 
 pitch::PitchMeasurement Measure(const Bytes& image, Hint hint, double hz, void (*change)(SourceAnalysis&) = nullptr) {
   SourceAnalysis analysis = *AnalyseSource("pipe.wav", image, Verbose(0));
   if (change) change(analysis);
   const int note = static_cast<int>(std::floor(69.0 + 12.0 * std::log2(hz / 440.0) + 0.5)) -
                    (hint == Hint::kTwoOctavesLow ? 24 : 0);
-  const pitch::PitchHint given = hint == Hint::kNone ? pitch::PitchHint{} : pitch::PipeHint(note % 12, {}, note);
+  const pitch::PitchHint given = hint == Hint::kNone         ? pitch::PitchHint{}
+                                 : hint == Hint::kPitchClass ? pitch::PipeHint(note % 12, {}, {})
+                                                             : pitch::PipeHint(note % 12, {}, note);
   return pitch::MeasurePipePitch(ExactBuffer(image).span(), analysis, given);
 }
 
@@ -38,6 +40,8 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
       {Voicing::kFlue, 30.0, 44100, 16, 1, true, Hint::kNote},
       {Voicing::kFlue, 8000.0, 96000, 24, 2, false, Hint::kNote},
       {Voicing::kString, 263.9, 48000, 24, 3, false, Hint::kNone},
+      {Voicing::kFlue, 4186.0, 44100, 16, 1, false, Hint::kNone},
+      {Voicing::kReed, 1046.5, 32000, 16, 1, true, Hint::kPitchClass, 0.3},  // a C named without its octave
       {Voicing::kStopped, 1013.0, 96000, 16, 1, true, Hint::kNote},
       {Voicing::kStopped, 4409.0, 96000, 16, 2, false, Hint::kNote},
       {Voicing::kReed, 61.7, 48000, 16, 2, false, Hint::kNote},
@@ -63,7 +67,49 @@ TEST(PipePitch, FindsWhatAHeldKeySounds) {
   }
   // The value decides a tuning factor and so output bytes: the same bits on
   // every system and build.
-  EXPECT_EQ(Digest(values), "f18fdaa1f3ba0e58") << values;
+  EXPECT_EQ(Digest(values), "1df7b4c5f4f7c680") << values;
+}
+
+// A short period is decided by the spectrum: which partials count, where, and how low a candidate may lie.
+TEST(PipePitch, TheSpectrumDecidesAShortPeriod) {
+  const struct {
+    std::vector<std::pair<double, double>> partials;  // Hz and dB
+    Hint hint;
+    double hz;
+  } rows[] = {
+      {{{2000, 0}, {1000, -25}}, Hint::kNone, 1000},  // a partial 25 dB down counts,
+      {{{2000, 0}, {1000, -35}}, Hint::kNone, 2000},  // 35 dB down it does not;
+      {{{2000, 0}, {1030, -20}}, Hint::kNone, 1000},  // 3 % off its place it counts.
+      // Named 2000 Hz: no pitch two octaves below it or lower, though 250 Hz would hold every partial.
+      {{{2000, 0}, {1000, -3}, {250, -26}, {500, -26}, {750, -26}}, Hint::kNote, 500},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::int32_t> values(44100);
+    for (std::size_t n = 0; n < values.size(); ++n) {
+      double sum = 0.0;
+      for (const auto& [hz, db] : row.partials) {
+        sum += std::pow(10.0, db / 20) * std::sin(2 * series::kPi * hz * static_cast<double>(n) / 44100);
+      }
+      values[n] = static_cast<std::int32_t>(15000 * sum);
+    }
+    const Bytes image = WaveBuilder().Fmt({}).Data(Pcm(values, 16)).Build();
+    const pitch::PitchMeasurement measured = Measure(image, row.hint, 2000);
+    EXPECT_TRUE(measured.reliable) << measured.problem;
+    EXPECT_NEAR(measured.hz, row.hz, 0.1);
+  }
+}
+
+// Without a loop the steadiest second of the first six is measured, its loudness read at every third frame from
+// each block's first: 100 Hz swelling by 2 %, with a tone between the frames read; 110 Hz by 5 %; 120 Hz steady.
+TEST(PipePitch, MeasuresTheSteadiestSecondOfTheFirstSix) {
+  std::vector<std::int32_t> values(60000);  // 8 s at 7500 Hz
+  for (std::size_t n = 0; n < values.size(); ++n) {
+    const double t = static_cast<double>(n) / 7500, part = std::floor(t / 3), turn = 2 * series::kPi;
+    const double swell = 1 + (part == 0 ? 0.02 : part == 1 ? 0.05 : 0.0) * std::sin(turn * 3 * t);
+    const double between = part == 0 ? 3000 * (1 + std::sin(turn * 2 * t)) * std::sin(turn * (n % 3) / 3) : 0;
+    values[n] = static_cast<std::int32_t>(10000 * swell * std::sin(turn * (100 + 10 * part) * t) + between);
+  }
+  EXPECT_NEAR(Measure(WaveBuilder().Fmt({.rate = 7500}).Data(Pcm(values, 16)).Build(), Hint::kNone, 100).hz, 100, 0.5);
 }
 
 TEST(PipePitch, SaysWhyItIsNotReliable) {

@@ -68,7 +68,7 @@ TEST(Tuning, ListRequestsAndPages) {
       "[Temperaments]\nExample 0 90 196 294 392 498 588 698 792 894 996 1090\n\tFor the tests.\nTemp 5\n";
   const std::string lookalikes = "example 1\nExample2 2\nExampl 3\nExample 4\nExample 5\n";
   const std::string headings = "[Example 1]\n\n Example 2\n\tExample 3\n\r\nExample 4\n\tdescribed\n\n[Example 5]\n";
-  const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e+2 -0 1.2.3 4-5\nExponent 1e2\nThree 1 2 3\n";
+  const std::string numbers = "Signs -3.5 92.18 +5 .5 x7y 1e+2 -0 1.2.3 4-5\nExponent 1E2\nThree 1 2 3\n";
   const std::string pieces = "Long 1 2 3" + std::string(243, ' ') + "44 5 6\n";
   // What the Example line and an equal-tempered rest of the octave load.
   const std::string loaded = "Example|0 90 196 294 392 498 588 698 792 894 996 1090|", n64(64, 'N');
@@ -151,7 +151,8 @@ TEST(Tuning, NotesAreGuessedFromTheFileName) {
       {"036-c#.wav", 1}, {"12-Gis.wav", 7}, {"Prin8_F#3.wav", 6}, {"pipe_a2.wav", 9}, {"Bb2.wav", 11},
       {"036C.wav", 0}, {"pipe_g#2.wav", 8}, {"-E.wav", 4}, {"8-Principal/036-C.wav", 0},
       {"8-Principal\\036-d.wav", 2}, {"d:\\set\\8-Octave/pipe_A0.wav", 9}, {"G/pipe036", 7}, {"set_c.v2/pipe036", 0},
-      {"036-C", 0}, {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1}, {"C-3.wav", -1}, {"B#2.wav", -1},
+      {"036-C", 0}, {"set_c.v2/036-", 0}, {"C.wav", 0}, {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1},
+      {"C-3.wav", -1}, {"B#2.wav", -1},
       {"pipes/036-H.wav", -1}, {"036-.wav", -1}, {"#.wav", -1}, {"123.wav", -1}, {"x/.wav", -1}, {"", -1},
   };
   for (const auto& c : cases) {

@@ -73,11 +73,14 @@ TEST(StudioQualityTest, LoopPlayedEndToStartIsAsSmoothAsInside) {
       },
       {{.id = 1, .start = kStart, .end = kStart + kLength - 1}},
       {{.id = 1, .offset = kStart}, {.id = 2, .offset = kRelease}});
-  // The release cue far behind the data, which ends before the cut would begin: nothing is cut.
-  const Bytes unreleased = Pipe(8005, [](int n, int) { return 12000 * std::sin(2 * kPi * n / 200); },
-                                {{.id = 1, .start = kStart, .end = kStart + kLength - 1}},
-                                {{.id = 1, .offset = kStart}, {.id = 2, .offset = 20000}});
-  EXPECT_EQ(RetunedValues(unreleased, 0.5, StudioQuality(), 2).size(), 16010u);
+  // The release cue far behind the data, which ends before the cut would begin: as if there were none.
+  const auto tone = [](int n, int) { return 12000 * std::sin(2 * kPi * n / 200); };
+  const std::vector<testing::Loop> loop = {{.id = 1, .start = kStart, .end = kStart + kLength - 1}};
+  const std::vector<std::int32_t> unreleased = RetunedValues(Pipe(8005, tone, loop, {{.id = 1, .offset = kStart}}), 0.5,
+                                                             StudioQuality());
+  EXPECT_EQ(unreleased.size(), 16010u);
+  EXPECT_EQ(RetunedValues(Pipe(8005, tone, loop, {{.id = 1, .offset = kStart}, {.id = 2, .offset = 20000}}), 0.5,
+                          StudioQuality()), unreleased);
   for (const double factor : {std::pow(2.0, 100 / 1200.0), std::pow(2.0, -50 / 1200.0), 0.5, 2.0}) {
     SCOPED_TRACE(factor);
     std::uint32_t start = 0, end = 0;

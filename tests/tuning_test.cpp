@@ -151,7 +151,7 @@ TEST(Tuning, NotesAreGuessedFromTheFileName) {
       {"036-c#.wav", 1}, {"12-Gis.wav", 7}, {"Prin8_F#3.wav", 6}, {"pipe_a2.wav", 9}, {"Bb2.wav", 11},
       {"036C.wav", 0}, {"pipe_g#2.wav", 8}, {"-E.wav", 4}, {"8-Principal/036-C.wav", 0},
       {"8-Principal\\036-d.wav", 2}, {"d:\\set\\8-Octave/pipe_A0.wav", 9}, {"G/pipe036", 7}, {"set_c.v2/pipe036", 0},
-      {"036-C", 0}, {"set_c.v2/036-", 0}, {"C.wav", 0}, {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1},
+      {"036-C", 0}, {"set_c.v2/036-", 0}, {"C3.wav", 0}, {"036-F#x.wav", 6}, {"E#.wav", -1}, {"H.wav", -1},
       {"C-3.wav", -1}, {"B#2.wav", -1},
       {"pipes/036-H.wav", -1}, {"036-.wav", -1}, {"#.wav", -1}, {"123.wav", -1}, {"x/.wav", -1}, {"", -1},
   };

@@ -264,7 +264,9 @@ TEST(SourceImage, LoadsOrSkipsAFile) {
 #ifdef __linux__
   SourceImage sysfs;  // a file the system cannot map (sysfs, some network file systems) is read instead
   const char* const cpus = "/sys/devices/system/cpu/online";
-  if (std::filesystem::exists(cpus)) EXPECT_NE(LoadSourceImage(cpus, sysfs), 0u);
+  if (std::filesystem::exists(cpus)) {
+    EXPECT_NE(LoadSourceImage(cpus, sysfs), 0u);
+  }
 #endif
   std::error_code error;
   std::filesystem::resize_file(dir.path() / "pipe.wav", 0xFFFF0001ull, error);  // sparse

@@ -21,8 +21,8 @@ bool CreateMissingFolders(const std::string& path, std::size_t existing) {
   const std::size_t last = LastSeparator(path);
   if (existing == std::string::npos || last == std::string::npos || last < existing) return true;
   if (IsDirectory(path.substr(0, last))) return true;  // the common case: one look per file
-  for (std::size_t cut = path.find_first_of("/\\", existing); cut != std::string::npos && cut <= last;
-       cut = path.find_first_of("/\\", cut + 1)) {
+  for (std::size_t cut = NextSeparator(path, existing); cut != std::string::npos && cut <= last;
+       cut = NextSeparator(path, cut + 1)) {
     if (cut == 0 || IsPathSeparator(path[cut - 1])) continue;  // a doubled separator names no folder
     const std::string folder = path.substr(0, cut);
     // Another program may make the folder at the same moment: what counts

@@ -21,4 +21,10 @@ inline std::size_t LastSeparator(const std::string& path, std::size_t at = std::
   return path.find_last_of("/\\", at);
 }
 
+// Index of the first separator in `path` at or after index `from`, or
+// std::string::npos.
+inline std::size_t NextSeparator(const std::string& path, std::size_t from) {
+  return path.find_first_of("/\\", from);
+}
+
 }  // namespace zelvanor::platform

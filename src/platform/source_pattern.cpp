@@ -13,13 +13,23 @@ bool HasWildcard(const std::string& component) {
 #endif
 }
 
+namespace {
+
+// Where the component that begins at `start` ends: at the next separator,
+// or at the pattern's end.
+std::size_t ComponentEnd(const std::string& pattern, std::size_t start) {
+  const std::size_t end = NextSeparator(pattern, start);
+  return end == std::string::npos ? pattern.size() : end;
+}
+
+}  // namespace
+
 SourcePattern SplitSourcePattern(const std::string& pattern) {
   SourcePattern split;
   const std::size_t last = LastSeparator(pattern);
   std::size_t rest = last == std::string::npos ? 0 : last + 1;  // no wildcard anywhere: only the name is matched
   for (std::size_t start = 0; start < pattern.size();) {
-    std::size_t end = pattern.find_first_of("/\\", start);
-    if (end == std::string::npos) end = pattern.size();
+    const std::size_t end = ComponentEnd(pattern, start);
     if (HasWildcard(pattern.substr(start, end - start))) {
       rest = start;
       break;
@@ -29,8 +39,7 @@ SourcePattern SplitSourcePattern(const std::string& pattern) {
   split.fixed_part = pattern.substr(0, rest);
   if (rest == pattern.size() || IsPathSeparator(pattern.back())) return split;
   for (std::size_t start = rest; start < pattern.size();) {
-    std::size_t end = pattern.find_first_of("/\\", start);
-    if (end == std::string::npos) end = pattern.size();
+    const std::size_t end = ComponentEnd(pattern, start);
     if (end > start) split.components.push_back(pattern.substr(start, end - start));
     start = end + 1;
   }

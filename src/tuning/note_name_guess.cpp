@@ -57,19 +57,24 @@ NoteSpelling SuffixForm(const std::string& path) {
   return note;
 }
 
-}  // namespace
-
-int GuessNoteIndex(const std::string& source_path) {
-  NoteSpelling note{};
-  std::string_view key_number;
-  if (!DashForm(FileNameOf(source_path), note, key_number)) note = SuffixForm(source_path);
-
+// The index of a spelt note in kNoteNames; the run ends for a spelling
+// that is no note.
+int NoteIndex(const NoteSpelling& note, const std::string& source_path) {
   std::string name(1, UpperAscii(note.letter));
   if (note.sharp) name += '#';
   for (std::size_t i = 0; i < kNoteNames.size(); ++i) {
     if (name == kNoteNames[i]) return static_cast<int>(i);
   }
   CannotGuess(source_path);
+}
+
+}  // namespace
+
+int GuessNoteIndex(const std::string& source_path) {
+  NoteSpelling note{};
+  std::string_view key_number;
+  if (!DashForm(FileNameOf(source_path), note, key_number)) note = SuffixForm(source_path);
+  return NoteIndex(note, source_path);
 }
 
 std::optional<int> GuessMidiNote(const std::string& source_path) {
@@ -81,7 +86,7 @@ std::optional<int> GuessMidiNote(const std::string& source_path) {
     number = number * 10 + (digit - '0');
     if (number > kHighestMidiNote) return std::nullopt;  // no MIDI note (and soon past an int)
   }
-  if (number % 12 != GuessNoteIndex(source_path)) return std::nullopt;
+  if (number % 12 != NoteIndex(note, source_path)) return std::nullopt;
   return number;
 }
 

@@ -48,14 +48,14 @@ void MeasureOne(const RunConfig& config, const std::string& name, SourceBuffers&
 }  // namespace
 
 void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
-                  const std::function<void(const PipePitch& pipe, const std::string& messages)>& each) {
+                  const EachMeasuredPipe& each) {
   RunOrderedCapturing<SourceBuffers, PipePitch>(
       names.size(), lanes,
       [&](std::size_t item, SourceBuffers& buffers, PipePitch& pipe) {
         pipe = PipePitch{};
         MeasureOne(config, names[item], buffers, pipe);
       },
-      [&](std::size_t, const std::string& messages, const PipePitch& pipe) { each(pipe, messages); });
+      [&](std::size_t item, const std::string& messages, const PipePitch& pipe) { each(item, pipe, messages); });
 }
 
 }  // namespace zelvanor

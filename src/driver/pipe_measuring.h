@@ -26,12 +26,13 @@ struct PipePitch {
 };
 
 // Measures the files `names` of the pattern on `lanes` lanes and hands
-// each result, with what loading and analysing it printed, to `each` on
-// the calling thread, strictly in file order. A file that fails (its note
+// each result, with its index in `names` and what loading and analysing it
+// printed, to `each` on the calling thread, strictly in file order. A file that fails (its note
 // cannot be guessed, a format error, a file gone) ends the run there with
 // its messages and its error, as a run writing files would; `each` may
 // throw to end the run too. Either way no later file is handed over.
+using EachMeasuredPipe = std::function<void(std::size_t item, const PipePitch& pipe, const std::string& messages)>;
 void MeasurePipes(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes,
-                  const std::function<void(const PipePitch& pipe, const std::string& messages)>& each);
+                  const EachMeasuredPipe& each);
 
 }  // namespace zelvanor

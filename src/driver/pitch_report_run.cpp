@@ -84,12 +84,10 @@ void PrintReportLine(const report::PitchReportRow& row) {
 
 void ReportPitches(const RunConfig& config, const std::vector<std::string>& names, std::size_t lanes) {
   std::vector<report::PitchReportRow> rows;
-  std::size_t item = 0;  // every file is handed over, in file order
-  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe, const std::string& messages) {
-    const std::string& name = names[item++];
+  MeasurePipes(config, names, lanes, [&](std::size_t item, const PipePitch& pipe, const std::string& messages) {
     PrintCaptured(messages);  // analysis lines, and why a file is no pipe
     if (pipe.skipped) return;
-    rows.push_back(ReportRow(name, JudgePipe(config, pipe)));
+    rows.push_back(ReportRow(names[item], JudgePipe(config, pipe)));
     if (config.settings.verbosity != 0) PrintReportLine(rows.back());
   });
   const std::string path = DestinationPathFor(config.destination, kPitchReportName);

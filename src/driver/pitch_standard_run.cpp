@@ -48,7 +48,7 @@ std::vector<PipeJudgement> TuningsToPitchStandard(const RunConfig& config, const
   // A file's messages are dropped here (a pipe's and a skipped file's
   // alike): the writing pass loads it again and prints them then, in their
   // place among the other files' lines.
-  MeasurePipes(config, names, lanes, [&](const PipePitch& pipe, const std::string& /*messages*/) {
+  MeasurePipes(config, names, lanes, [&](std::size_t, const PipePitch& pipe, const std::string& /*messages*/) {
     tunings.push_back(JudgePipe(config, pipe));
     StopForProblems(tunings.back());
   });
